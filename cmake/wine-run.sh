@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine on a virtual display of its own and passes
+# its exit code through. CTest uses it as the cross-compiling emulator:
+#
+#   wine-run.sh --prefix DIR program.exe [args...]
+#   wine-run.sh --prefix DIR --shutdown      end the display and Wine server now
+#
+# Several copies may run at once (ctest -j): they share one Xvfb display and one
+# Wine server per prefix, counted under a lock. The last copy to leave schedules a
+# short-lived reaper that ends both unless another copy has arrived meanwhile, so a
+# run of many tests pays for Wine's start only once and nothing is left behind.
+#
+# KALV_SCREEN=WxH chooses the screen size (default 1280x1024); each size gets its
+# own prefix and display, since one Wine server drives one display.
+set -u
+
+die() { echo "wine-run: $*" >&2; exit 125; }
+
+prefix_base=
+shutdown=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --prefix) prefix_base=$2; shift 2 ;;
+        --prefix=*) prefix_base=${1#--prefix=}; shift ;;
+        --shutdown) shutdown=1; shift ;;
+        *) break ;;
+    esac
+done
+[ -n "$prefix_base" ] || die "--prefix DIR is required"
+[ $shutdown = 1 ] || [ $# -ge 1 ] || die "no program given"
+
+screen=${KALV_SCREEN:-1280x1024}
+case "$screen" in
+    [0-9]*x[0-9]*) ;;
+    *) die "KALV_SCREEN must look like 1280x1024, not '$screen'" ;;
+esac
+
+prefix=$prefix_base
+[ "$screen" = 1280x1024 ] || prefix="$prefix_base-$screen"
+mkdir -p "$prefix" || die "cannot create $prefix"
+prefix=$(cd "$prefix" && pwd)
+state="$prefix.run"
+mkdir -p "$state"
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export LC_ALL=cs_CZ.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko install dialogs
+export WINEARCH=win64
+
+exec 9>"$state/lock"
+
+read_state() { cat "$state/$1" 2>/dev/null || echo "$2"; }
+
+# Ends the display and the Wine server of this prefix. Called with the lock held.
+stop_all() {
+    wineserver -k >/dev/null 2>&1 9>&-
+    local pid
+    pid=$(read_state xvfb.pid "")
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null
+        for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    fi
+    rm -f "$state/xvfb.pid" "$state/display" "$state/count"
+}
+
+if [ $shutdown = 1 ]; then
+    flock 9
+    stop_all
+    exit 0
+fi
+
+command -v wine >/dev/null || die "wine is not installed (run scripts/setup.sh)"
+command -v Xvfb >/dev/null || die "Xvfb is not installed (run scripts/setup.sh)"
+
+flock 9
+
+# The display: reuse ours while its server lives, else start one on a free number.
+pid=$(read_state xvfb.pid "")
+display=$(read_state display "")
+if [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
+    n=100
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+        n=$((n + 1))
+        [ $n -lt 400 ] || die "no free X display number"
+    done
+    setsid Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp -noreset \
+        </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    pid=$!
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        kill -0 "$pid" 2>/dev/null || die "Xvfb :$n did not start: $(tail -n 3 "$state/xvfb.log")"
+        sleep 0.05
+    done
+    echo "$pid" >"$state/xvfb.pid"
+    display=":$n"
+    echo "$display" >"$state/display"
+fi
+export DISPLAY="$display"
+
+# The prefix is made once, then kept warm by a persistent server until the reaper
+# ends it. Neither may hold the caller's output: ctest would wait for them.
+if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
+fi
+wineserver -p </dev/null >/dev/null 2>&1 9>&-
+echo $(($(read_state count 0) + 1)) >"$state/count"
+flock -u 9
+
+wine "$@" 9>&-
+rc=$?
+
+flock 9
+count=$(($(read_state count 1) - 1))
+[ $count -lt 0 ] && count=0
+echo $count >"$state/count"
+if [ $count -eq 0 ]; then
+    # Linger a moment so that the next test finds everything running.
+    setsid bash -c '
+        exec 9>"$1/lock"
+        sleep 3
+        flock 9
+        [ "$(cat "$1/count" 2>/dev/null || echo 0)" = 0 ] || exit 0
+        WINEPREFIX="$2" wineserver -k >/dev/null 2>&1 9>&-
+        pid=$(cat "$1/xvfb.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
+        rm -f "$1/xvfb.pid" "$1/display"
+    ' reaper "$state" "$prefix" </dev/null >/dev/null 2>&1 9>&- &
+fi
+flock -u 9
+exit $rc
