@@ -1,0 +1,30 @@
+// Presentation: the drawing objects, painting the board, the caption status.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include "presentation/caption.h"
+
+// Drawing objects, alive from CreateDrawingObjects to ReleaseDrawingObjects.
+extern HDC g_hClientDC;     // the window's own DC (CS_OWNDC), kept for its life
+extern HDC g_hDC;           // off-screen surface
+extern HBITMAP g_hBitmap;   // board-sized bitmap selected into g_hDC
+extern HBRUSH g_hb1;        // open cell fill (backcolor)
+extern HBRUSH g_hb2;        // covered cell fill (backcolor2)
+extern HBRUSH g_hb3;        // mine disc (minecolor)
+extern HPEN g_hp1;          // open cell and mine outline (rastercolor)
+
+// Game clock.
+extern SYSTEMTIME g_start_time;  // UTC, when the current game began
+extern int32_t g_delta_time;     // seconds last written to the caption
+
+void CreateDrawingObjects(HWND window);
+void ReleaseDrawingObjects(HWND window);
+
+// Paints every cell off screen, then copies the board to the window at once.
+void DrawMap();
+
+// Rewrites the caption when the seconds changed since the last write, or when forced.
+void DrawCap(bool force);
