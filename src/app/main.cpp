@@ -1,0 +1,190 @@
+// Kalv's entry point: start-up, the game window, the main loop and the game
+// flow from a click to the end of a game.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include "app/app.h"
+#include "minefield/minefield.h"
+#include "presentation/presentation.h"
+#include "settings/settings.h"
+
+HWND g_hWnd = NULL;
+bool g_quit = false;
+
+static const char kClassName[] = "Class Kalv";
+static const char kGameTitle[] = "Kalv";
+static const char kErrorTitle[] = "Chyba";
+static const char kNoMemory[] = "Na hrací plochu není dost paměti.";
+static const char kNoWindow[] = "Herní okno nelze vytvořit.";
+static const DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x00CA0000
+static const WORD kIconId = 101;
+
+// Exit code once the loop has ended: 0 unless a new board could not be built.
+static int s_exitCode = 0;
+
+static void ShowError(HWND owner, const char* text)
+{
+    MessageBoxA(owner, text, kErrorTitle, MB_OK | MB_ICONERROR);
+}
+
+void RetryGame()
+{
+    if (MessageBoxA(g_hWnd, "Chcete hrát znova?", kGameTitle, MB_YESNO | MB_ICONQUESTION) == IDNO) {
+        g_quit = true;
+        return;
+    }
+    FreeMap();
+    if (!CreateMap(g_mw, g_mh, g_pm)) {
+        ShowError(g_hWnd, kNoMemory);
+        s_exitCode = 1;
+        g_quit = true;
+        return;
+    }
+    DrawMap();
+    g_delta_time = 0;
+    GetSystemTime(&g_start_time);
+    DrawCap(true);
+}
+
+// The cell under a mouse message's client position, or false when the position
+// lies beside the board (a window the platform made wider than asked).
+static bool CellFromMouse(LPARAM lParam, int32_t* x, int32_t* y)
+{
+    *x = (int32_t)(LOWORD(lParam) / CELL_SIZE);
+    *y = (int32_t)(HIWORD(lParam) / CELL_SIZE);
+    return g_m && *x < g_mw && *y < g_mh;
+}
+
+static void OnLeftButton(LPARAM lParam)
+{
+    int32_t x, y;
+    if (!CellFromMouse(lParam, &x, &y))
+        return;
+    const StepResult r = StepMap(x, y);
+    DrawMap();
+    if (r == StepContinue)
+        return;
+    char text[128];
+    if (r == StepMineHit)
+        snprintf(text, sizeof text, "%s", "Šlápnul jste na minu!");
+    else
+        snprintf(text, sizeof text, "Gratuluji, našli jste všechny miny za %d sekund.", (int)g_delta_time);
+    MessageBoxA(g_hWnd, text, kGameTitle, MB_OK | MB_ICONINFORMATION);
+    RetryGame();
+}
+
+static void OnRightButton(LPARAM lParam)
+{
+    int32_t x, y;
+    if (!CellFromMouse(lParam, &x, &y))
+        return;
+    CycleMark(x, y);
+    DrawMap();
+    DrawCap(true);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        g_quit = true;
+        break;
+    case WM_PAINT:
+        DrawMap();
+        DrawCap(true);
+        // The board is on screen now; without this the default handling would
+        // erase it with the class background.
+        ValidateRect(window, NULL);
+        break;
+    case WM_LBUTTONDOWN:
+        OnLeftButton(lParam);
+        break;
+    case WM_RBUTTONDOWN:
+        OnRightButton(lParam);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Waits for input, or until the clock reaches its next whole second, when the
+// caption's seconds may change. Only input that arrived since the queue was
+// last looked at wakes it, so a message for another window cannot keep it busy.
+static void WaitForInputOrNextSecond()
+{
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    const DWORD timeout = 1000 - now.wMilliseconds + 1;
+    MsgWaitForMultipleObjectsEx(0, NULL, timeout, QS_ALLINPUT, 0);
+}
+
+static void RunMainLoop()
+{
+    while (!g_quit) {
+        MSG msg;
+        if (PeekMessageA(&msg, g_hWnd, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        DrawCap(false);
+        WaitForInputOrNextSecond();
+    }
+}
+
+// Half of a difference, rounded down also when the window is the larger.
+static int32_t HalfDown(int32_t a, int32_t b)
+{
+    const int64_t d = (int64_t)a - b;
+    return (int32_t)(d >= 0 ? d / 2 : -((-d + 1) / 2));
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    GetSystemTime(&g_start_time);
+
+    LoadedSettings settings;
+    if (!LoadSettings(&settings))
+        return 1;
+    if (!CreateMap(settings.width, settings.height, settings.mines)) {
+        ShowError(NULL, kNoMemory);
+        return 1;
+    }
+
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(LTGRAY_BRUSH);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc)) {
+        ShowError(NULL, kNoWindow);
+        FreeMap();
+        return 1;
+    }
+
+    g_hWnd = CreateWindowExA(0, kClassName, NULL, kWindowStyle,
+                             HalfDown(settings.screenWidth, settings.windowWidth),
+                             HalfDown(settings.screenHeight, settings.windowHeight),
+                             settings.windowWidth, settings.windowHeight, NULL, NULL, instance, NULL);
+    if (!g_hWnd) {
+        ShowError(NULL, kNoWindow);
+        UnregisterClassA(kClassName, instance);
+        FreeMap();
+        return 1;
+    }
+    ShowWindow(g_hWnd, SW_SHOW);
+    SetForegroundWindow(g_hWnd);
+    SetFocus(g_hWnd);
+    CreateDrawingObjects(g_hWnd);
+
+    RunMainLoop();
+
+    ReleaseDrawingObjects(g_hWnd);
+    DestroyWindow(g_hWnd);
+    UnregisterClassA(kClassName, instance);
+    FreeMap();
+    return s_exitCode;
+}
