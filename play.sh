@@ -18,14 +18,14 @@ exe=$root/build/windows/Kalv.exe
 
 export WINEPREFIX=${WINEPREFIX:-$root/build/windows/wineprefix-play}
 export WINEDEBUG=-all
-export LC_ALL=cs_CZ.UTF-8
+
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 cd "$root/game"
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "play: starting Kalv (the first start of a new Wine prefix takes a few seconds)"
-    exec wine "$exe"
+    exec env LC_ALL=cs_CZ.UTF-8 wine "$exe"
 fi
 
 # No display: a virtual one, a screenshot, and the game ended.
@@ -42,7 +42,7 @@ export DISPLAY=":$n"
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 
 echo "play: no display; starting Kalv on the virtual display $DISPLAY"
-wine "$exe" </dev/null >/dev/null 2>&1 &
+env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >/dev/null 2>&1 &
 window=
 for _ in $(seq 600); do
     window=$(xdotool search --name 'Hled' 2>/dev/null | head -n 1 || true)

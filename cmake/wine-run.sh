@@ -44,7 +44,9 @@ mkdir -p "$state"
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
-export LC_ALL=cs_CZ.UTF-8
+# Czech locale for Wine (ANSI code page 1250), set only in Wine's environment:
+# this shell need not have the locale installed.
+wenv() { env LC_ALL=cs_CZ.UTF-8 "$@"; }
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko install dialogs
 export WINEARCH=win64
 
@@ -54,7 +56,7 @@ read_state() { cat "$state/$1" 2>/dev/null || echo "$2"; }
 
 # Ends the display and the Wine server of this prefix. Called with the lock held.
 stop_all() {
-    wineserver -k >/dev/null 2>&1 9>&-
+    wenv wineserver -k >/dev/null 2>&1 9>&-
     local pid
     pid=$(read_state xvfb.pid "")
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
@@ -101,13 +103,13 @@ export DISPLAY="$display"
 # The prefix is made once, then kept warm by a persistent server until the reaper
 # ends it. Neither may hold the caller's output: ctest would wait for them.
 if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
+    wenv wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
 fi
-wineserver -p </dev/null >/dev/null 2>&1 9>&-
+wenv wineserver -p </dev/null >/dev/null 2>&1 9>&-
 echo $(($(read_state count 0) + 1)) >"$state/count"
 flock -u 9
 
-wine "$@" 9>&-
+wenv wine "$@" 9>&-
 rc=$?
 
 flock 9

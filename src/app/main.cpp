@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include "app/app.h"
 #include "minefield/minefield.h"
@@ -67,9 +68,9 @@ static void OnLeftButton(LPARAM lParam)
         return;
     char text[128];
     if (r == StepMineHit)
-        snprintf(text, sizeof text, "%s", "Šlápnul jste na minu!");
+        strcpy(text, "Šlápnul jste na minu!");
     else
-        snprintf(text, sizeof text, "Gratuluji, našli jste všechny miny za %d sekund.", (int)g_delta_time);
+        sprintf(text, "Gratuluji, našli jste všechny miny za %d sekund.", (int)g_delta_time);
     MessageBoxA(g_hWnd, text, kGameTitle, MB_OK | MB_ICONINFORMATION);
     RetryGame();
 }
