@@ -14,7 +14,7 @@ namespace {
 // The plain loop: shrink the width one cell at a time until the window is no
 // wider than the screen, then the height the same way; never below one cell.
 ScreenFit StepByStep(int32_t width, int32_t height, int64_t screenWidth, int64_t screenHeight,
-                     FrameRect frame)
+                     WindowFrame frame)
 {
     ScreenFit fit;
     fit.changed = width < 1 || height < 1;
@@ -45,7 +45,7 @@ void ExpectSame(const ScreenFit& want, const ScreenFit& got, const char* what)
 }
 
 // A frame of the usual shape: a thin border round three sides, a caption on top.
-const FrameRect kFrame = {-3, -26, 3, 3};
+const WindowFrame kFrame = {-3, -26, 3, 3};
 
 TEST(ScreenFit, AgreesWithOneCellPerStepOnRandomBoardsScreensAndFrames)
 {
@@ -59,8 +59,8 @@ TEST(ScreenFit, AgreesWithOneCellPerStepOnRandomBoardsScreensAndFrames)
         // thousands past the screen.
         const int64_t screenWidth = i % 10 == 0 ? in(0, 60) : in(0, 8000);
         const int64_t screenHeight = i % 10 == 1 ? in(0, 60) : in(0, 8000);
-        const FrameRect frame = {(int32_t)in(-60, 5), (int32_t)in(-60, 5), (int32_t)in(-5, 60),
-                                 (int32_t)in(-5, 60)};
+        const WindowFrame frame = {(int32_t)in(-60, 5), (int32_t)in(-60, 5), (int32_t)in(-5, 60),
+                                   (int32_t)in(-5, 60)};
         const int32_t width = (int32_t)(i % 7 == 0 ? in(-3, 8) : in(1, 2000));
         const int32_t height = (int32_t)(i % 7 == 1 ? in(-3, 8) : in(1, 2000));
         SCOPED_TRACE(::testing::Message()

@@ -21,7 +21,7 @@ static int32_t FitSide(int32_t cells, int64_t frame, int64_t screen)
 }
 
 ScreenFit FitBoard(int32_t width, int32_t height, int64_t screenWidth, int64_t screenHeight,
-                   FrameRect frame)
+                   WindowFrame frame)
 {
     const int64_t frameWidth = (int64_t)frame.right - frame.left;
     const int64_t frameHeight = (int64_t)frame.bottom - frame.top;

@@ -8,7 +8,7 @@
 // How far the window's frame reaches beyond its client area on each side, as
 // the window system reports it for a client rectangle at the origin (left and
 // top are usually negative).
-struct FrameRect {
+struct WindowFrame {
     int32_t left;
     int32_t top;
     int32_t right;
@@ -30,4 +30,4 @@ struct ScreenFit {
 // high) and its window is larger than the screen; a side given below one cell
 // is raised to one, which counts as a change.
 ScreenFit FitBoard(int32_t width, int32_t height, int64_t screenWidth, int64_t screenHeight,
-                   FrameRect frame);
+                   WindowFrame frame);

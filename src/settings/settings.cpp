@@ -54,7 +54,7 @@ FitResult FitBoardToScreen(int32_t width, int32_t height)
     // once, around an empty client area.
     RECT r = {0, 0, 0, 0};
     AdjustWindowRect(&r, kWindowStyle, FALSE);
-    const FrameRect frame = {r.left, r.top, r.right, r.bottom};
+    const WindowFrame frame = {r.left, r.top, r.right, r.bottom};
 
     const ScreenFit fit = FitBoard(width, height, screenWidth, screenHeight, frame);
     FitResult result;
