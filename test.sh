@@ -11,7 +11,7 @@ bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 passed=0
 failed=0
 mkdir -p build
-for preset in native windows; do
+for preset in native fuzz windows; do
     log="build/test-$preset.log"
     echo "== $preset: configure and build (log: $log)"
     if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then

@@ -7,12 +7,12 @@
 #include "settings/settings_reader.h"
 
 struct LoadedSettings {
-    int32_t width;         // board, checked and fitted
+    int32_t width; // board, checked and fitted
     int32_t height;
     int32_t mines;
-    int32_t windowWidth;   // outer size of the game window
+    int32_t windowWidth; // outer size of the game window
     int32_t windowHeight;
-    int32_t screenWidth;   // the whole screen, for centring the window
+    int32_t screenWidth; // the whole screen, for centring the window
     int32_t screenHeight;
 };
 
