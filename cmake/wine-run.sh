@@ -106,6 +106,12 @@ if [ ! -f "$prefix/system.reg" ]; then
     wenv wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
 fi
 wenv wineserver -p </dev/null >/dev/null 2>&1 9>&-
+# Xvfb has no window manager: Wine would wait two seconds for one each time a
+# visible window goes away (every message box). Test windows are unmanaged.
+if [ ! -f "$prefix/.kalv-unmanaged" ]; then
+    wenv wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        </dev/null >/dev/null 2>&1 9>&- && touch "$prefix/.kalv-unmanaged"
+fi
 echo $(($(read_state count 0) + 1)) >"$state/count"
 flock -u 9
 
