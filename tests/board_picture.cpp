@@ -1,10 +1,10 @@
-// Paints a sample board (open and covered cells, a flag, a question mark, every
+// Paints a sample board (open and covered cells, flags, question marks, every
 // digit, a mine) in a window with the default palette and saves what the screen
 // shows of it as a BMP: the picture of the board in the docs comes from here.
 //
 //   cmake --build --preset windows --target board_picture
-//   cmake/wine-run.sh --prefix build/windows/wineprefix \
-//       build/windows/tests/board_picture.exe build/board.bmp
+//   cmake/wine-run.sh --prefix build/windows/wineprefix
+//       build/windows/tests/board_picture.exe build/board.bmp   (one line)
 //   convert build/board.bmp docs/board.png
 #include <windows.h>
 
