@@ -25,33 +25,16 @@ const std::string kTime = std::string(", \xE8") + "as ";
 
 TEST(MineNoun, AgreesWithTheMagnitude)
 {
-    const struct {
-        int64_t left;
-        const char* noun;
-    } cases[] = {
-        {0, "min"},
-        {1, "minu"},
-        {2, "miny"},
-        {3, "miny"},
-        {4, "miny"},
-        {5, "min"},
-        {11, "min"},
-        {12, "min"},
-        {21, "min"},
-        {22, "min"},
-        {-1, "minu"},
-        {-2, "miny"},
-        {-4, "miny"},
-        {-5, "min"},
-        {INT32_MAX, "min"},
-        {INT32_MIN, "min"},
-        {(int64_t)INT32_MIN - 1, "min"},
-        {INT64_MAX, "min"},
-        {INT64_MIN, "min"},
-        {INT64_MIN + 1, "min"},
-    };
-    for (const auto& c : cases)
-        EXPECT_STREQ(MineNoun(c.left), c.noun) << "left " << c.left;
+    for (int64_t left : {1, -1})
+        EXPECT_STREQ(MineNoun(left), "minu") << left;
+    for (int64_t left : {2, 3, 4, -2, -3, -4})
+        EXPECT_STREQ(MineNoun(left), "miny") << left;
+    for (int64_t left : {0, 5, 11, 12, 21, 22, -5, -12, -22})
+        EXPECT_STREQ(MineNoun(left), "min") << left;
+    // The extremes, where a magnitude taken in the signed type would overflow.
+    for (int64_t left : {(int64_t)INT32_MAX, (int64_t)INT32_MIN, (int64_t)INT32_MIN - 1, INT64_MAX,
+                         INT64_MIN, INT64_MIN + 1, INT64_MIN + 2})
+        EXPECT_STREQ(MineNoun(left), "min") << left;
 }
 
 TEST(FormatCaption, ExactWindows1250Bytes)

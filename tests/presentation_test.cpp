@@ -493,13 +493,23 @@ TEST_F(PresentationTest, CreatingAndReleasingLeavesNothingBehind)
     ASSERT_TRUE(CreateDrawingObjects(g_hWnd)); // for TearDown
 }
 
-TEST_F(PresentationTest, ReleasingTwiceOrWithoutObjectsIsHarmless)
+TEST_F(PresentationTest, RefusedOrRepeatedCallsHoldNothing)
 {
     Board(2, 2);
     ReleaseDrawingObjects(g_hWnd);
-    ReleaseDrawingObjects(g_hWnd);
-    DrawMap(); // no surface: nothing to paint on
-    EXPECT_FALSE(g_hDC);
+    const int64_t before = GdiObjects();
+    ReleaseDrawingObjects(g_hWnd); // twice
+    DrawMap();                     // no surface: nothing to paint on
+
+    // Sizes that cannot be a bitmap of the board are refused with nothing held.
+    const int32_t w = g_mw;
+    for (int32_t bad : {0, -3, INT32_MAX / CELL_SIZE + 1, INT32_MAX}) {
+        g_mw = bad;
+        EXPECT_FALSE(CreateDrawingObjects(g_hWnd)) << bad;
+        EXPECT_FALSE(g_hClientDC || g_hDC || g_hBitmap || g_hb1 || g_hb2 || g_hb3 || g_hp1);
+    }
+    g_mw = w;
+    EXPECT_EQ(GdiObjects(), before);
 }
 
 } // namespace

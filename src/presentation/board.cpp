@@ -24,10 +24,15 @@ static HGDIOBJ s_old_pen;
 
 bool CreateDrawingObjects(HWND window)
 {
+    // A zero size would get a 1 x 1 monochrome bitmap, and a board wider than
+    // the int32_t pixel range cannot be painted at all.
+    const int64_t width = (int64_t)g_mw * CELL_SIZE, height = (int64_t)g_mh * CELL_SIZE;
+    if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX)
+        return false;
+
     g_hClientDC = GetDC(window);
     g_hDC = g_hClientDC ? CreateCompatibleDC(g_hClientDC) : NULL;
-    g_hBitmap =
-        g_hDC ? CreateCompatibleBitmap(g_hClientDC, g_mw * CELL_SIZE, g_mh * CELL_SIZE) : NULL;
+    g_hBitmap = g_hDC ? CreateCompatibleBitmap(g_hClientDC, (int)width, (int)height) : NULL;
     g_hb1 = CreateSolidBrush(g_colors[COLOR_BACK]);
     g_hb2 = CreateSolidBrush(g_colors[COLOR_BACK2]);
     g_hb3 = CreateSolidBrush(g_colors[COLOR_MINE]);
