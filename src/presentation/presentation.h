@@ -20,8 +20,9 @@ extern HPEN g_hp1;        // open cell and mine outline (rastercolor)
 extern SYSTEMTIME g_start_time; // UTC, when the current game began
 extern int32_t g_delta_time;    // seconds last written to the caption
 
-// Makes the drawing objects for the current board size and g_colors. False when
-// GDI refused one of them; then nothing is left behind.
+// Makes the drawing objects for the current board size and g_colors; expects
+// none to exist. False when the board cannot be a bitmap or GDI refused an
+// object; then nothing is left behind.
 bool CreateDrawingObjects(HWND window);
 // Puts g_hDC's own objects back, deletes ours and returns the window's DC. Safe
 // to call when nothing (or only part) was created.
