@@ -8,19 +8,24 @@
 #include "presentation/caption.h"
 
 // Drawing objects, alive from CreateDrawingObjects to ReleaseDrawingObjects.
-extern HDC g_hClientDC;     // the window's own DC (CS_OWNDC), kept for its life
-extern HDC g_hDC;           // off-screen surface
-extern HBITMAP g_hBitmap;   // board-sized bitmap selected into g_hDC
-extern HBRUSH g_hb1;        // open cell fill (backcolor)
-extern HBRUSH g_hb2;        // covered cell fill (backcolor2)
-extern HBRUSH g_hb3;        // mine disc (minecolor)
-extern HPEN g_hp1;          // open cell and mine outline (rastercolor)
+extern HDC g_hClientDC;   // the window's own DC (CS_OWNDC), kept for its life
+extern HDC g_hDC;         // off-screen surface
+extern HBITMAP g_hBitmap; // board-sized bitmap selected into g_hDC
+extern HBRUSH g_hb1;      // open cell fill (backcolor)
+extern HBRUSH g_hb2;      // covered cell fill (backcolor2)
+extern HBRUSH g_hb3;      // mine disc (minecolor)
+extern HPEN g_hp1;        // open cell and mine outline (rastercolor)
 
 // Game clock.
-extern SYSTEMTIME g_start_time;  // UTC, when the current game began
-extern int32_t g_delta_time;     // seconds last written to the caption
+extern SYSTEMTIME g_start_time; // UTC, when the current game began
+extern int32_t g_delta_time;    // seconds last written to the caption
 
-void CreateDrawingObjects(HWND window);
+// Makes the drawing objects for the current board size and g_colors; expects
+// none to exist. False when the board cannot be a bitmap or GDI refused an
+// object; then nothing is left behind.
+bool CreateDrawingObjects(HWND window);
+// Puts g_hDC's own objects back, deletes ours and returns the window's DC. Safe
+// to call when nothing (or only part) was created.
 void ReleaseDrawingObjects(HWND window);
 
 // Paints every cell off screen, then copies the board to the window at once.

@@ -1,0 +1,73 @@
+// The caption's status text and the game clock's arithmetic: no window system
+// here, so the Czech agreement and the clock are tested natively as well.
+#include "presentation/caption.h"
+
+#include <inttypes.h>
+#include <stdio.h>
+#include <string.h>
+
+// The text goes to the ANSI functions as Windows-1250 bytes. A compiler that kept
+// the UTF-8 of the source would make "á", "í", "ý" and "č" two bytes each.
+static const char kTemplate[] = "Hledání min [zbývá najít %" PRId64 " %s, čas %" PRId64 "]";
+static_assert(sizeof("Hledání zbývá najít čas") == 24,
+              "texts must be compiled to Windows-1250 (-fexec-charset=CP1250)");
+
+const char* MineNoun(int64_t left)
+{
+    // The magnitude in unsigned arithmetic: -INT64_MIN does not fit an int64_t.
+    const uint64_t n = left < 0 ? 0 - (uint64_t)left : (uint64_t)left;
+    if (n == 1)
+        return "minu";
+    if (n >= 2 && n <= 4)
+        return "miny";
+    return "min";
+}
+
+// Days since 1970-01-01 of a date in the proleptic Gregorian calendar. Months
+// outside 1..12 carry into the year, so any field values give a defined result.
+static int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d)
+{
+    // Month 0 is the year before's December: floor division carries the rest.
+    int64_t m0 = m - 1;
+    int64_t carry = m0 / 12;
+    if (m0 % 12 < 0)
+        --carry;
+    y += carry;
+    m0 -= carry * 12; // now 0..11, January first
+    // Count from March, so that the leap day ends the counting year.
+    const int64_t mp = (m0 + 10) % 12; // March 0 .. February 11
+    if (m0 < 2)
+        --y;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;                         // 0..399
+    const int64_t doy = (153 * mp + 2) / 5 + d - 1;            // day of the counting year
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy; // day of the 400-year era
+    return era * 146097 + doe - 719468;
+}
+
+static int64_t SecondsOf(const ClockTime& t)
+{
+    return DaysFromCivil(t.year, t.month, t.day) * 86400 + (int64_t)t.hour * 3600 +
+           (int64_t)t.minute * 60 + t.second;
+}
+
+int64_t SecondsBetween(const ClockTime& start, const ClockTime& now)
+{
+    return SecondsOf(now) - SecondsOf(start);
+}
+
+int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds)
+{
+    // Formatted in full first: the C runtimes disagree on what a truncating
+    // snprintf returns, and this way every platform gives the C99 answer.
+    char text[128];
+    const int len = snprintf(text, sizeof text, kTemplate, left, MineNoun(left), seconds);
+    if (len < 0 || (size_t)len >= sizeof text)
+        return -1;
+    if (size > 0) {
+        const size_t n = (size_t)len < size ? (size_t)len : size - 1;
+        memcpy(buf, text, n);
+        buf[n] = '\0';
+    }
+    return len;
+}
