@@ -179,7 +179,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowWindow(g_hWnd, SW_SHOW);
     SetForegroundWindow(g_hWnd);
     SetFocus(g_hWnd);
-    CreateDrawingObjects(g_hWnd);
+    if (!CreateDrawingObjects(g_hWnd)) {
+        ShowError(g_hWnd, kNoWindow);
+        g_quit = true;
+        s_exitCode = 1;
+    }
 
     RunMainLoop();
 

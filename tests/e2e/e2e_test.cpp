@@ -615,10 +615,11 @@ TEST(Play, LossShowsTheBoardThenYesStartsAnewAndNoEnds)
         Sleep(200);
         for (int i = 0; i < w * h; ++i) {
             const int x = i % w * kCell, y = i / w * kCell;
-            if (b.value[i] == -1)
+            if (b.value[i] == -1) {
                 EXPECT_EQ(ScreenPixel(game, x + 10, y + 10), kMine) << "cell " << i;
-            else
+            } else {
                 EXPECT_EQ(ScreenPixel(game, x + 2, y + 17), kBack) << "cell " << i;
+            }
             EXPECT_EQ(ScreenPixel(game, x, y + 5), kRaster) << "cell " << i;
         }
         Answer(hwnd, IDOK);
@@ -662,8 +663,9 @@ TEST(Play, WinReportsTheCaptionSeconds)
         if (b.value[i] == -1 || b.open[i])
             continue;
         const bool last = OpenCell(b, i % w, i / w);
-        if (last)
+        if (last) {
             ASSERT_TRUE(ParseCaption(Caption(game), &left, &before)) << Caption(game);
+        }
         Click(game, i % w, i / w);
         if (last)
             break;
@@ -685,9 +687,11 @@ TEST(Play, WinReportsTheCaptionSeconds)
     // Mines stay covered and carry flags.
     SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Sleep(200);
-    for (int i = 0; i < w * h; ++i)
-        if (b.value[i] == -1)
+    for (int i = 0; i < w * h; ++i) {
+        if (b.value[i] == -1) {
             EXPECT_EQ(ScreenPixel(game, i % w * kCell + 15, i / w * kCell + 15), kBack2);
+        }
+    }
     Answer(hwnd, IDOK);
     hwnd = kalv.WaitBox();
     ASSERT_NE(hwnd, (HWND)NULL);
