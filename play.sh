@@ -41,6 +41,12 @@ trap cleanup EXIT
 export DISPLAY=":$n"
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 
+# Without a window manager Wine draws the frame and caption itself only for
+# unmanaged windows; a prefix of its own keeps that from a desktop session.
+export WINEPREFIX=$root/build/windows/wineprefix-shot
+env LC_ALL=cs_CZ.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    </dev/null >/dev/null 2>&1
+
 echo "play: no display; starting Kalv on the virtual display $DISPLAY"
 env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >/dev/null 2>&1 &
 window=
