@@ -100,6 +100,7 @@ int main(int argc, char** argv)
     const Figure copy = Time(runs, [] {
         BitBlt(g_hClientDC, 0, 0, g_mw * CELL_SIZE, g_mh * CELL_SIZE, g_hDC, 0, 0, SRCCOPY);
     });
+    printf("painting: %s\n", DrawMapUsesTiles() ? "tiles into the DIB section" : "GDI, cell by cell");
     printf("%-24s %9s %9s %8s\n", "figure", "median", "worst", "x copy");
     printf("%-24s %7.2fms %7.2fms %8.2f\n", "one BitBlt of the board", copy.median, copy.worst, 1.0);
 

@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 exe=${1:-$root/build/windows/Kalv.exe}
 seconds=${2:-10}
 [ -f "$exe" ] || { echo "idle: $exe not found (build the windows preset first)" >&2; exit 1; }
+exe=$(realpath "$exe")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

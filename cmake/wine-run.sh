@@ -115,8 +115,13 @@ fi
 echo $(($(read_state count 0) + 1)) >"$state/count"
 flock -u 9
 
-wenv wine "$@" 9>&-
+# The program's output goes through a file: services that Wine starts on the
+# way inherit it and outlive the program, and would hold the caller's pipe open.
+out=$(mktemp "$state/out.XXXXXX")
+wenv wine "$@" 9>&- </dev/null >"$out" 2>&1
 rc=$?
+cat "$out"
+rm -f "$out"
 
 flock 9
 count=$(($(read_state count 1) - 1))

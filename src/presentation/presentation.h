@@ -31,5 +31,13 @@ void ReleaseDrawingObjects(HWND window);
 // Paints every cell off screen, then copies the board to the window at once.
 void DrawMap();
 
+// Paints every cell into dc with GDI, one cell after another: the picture
+// DrawMap makes, drawn the slow way (DrawMap uses it when it cannot use tiles).
+void PaintCells(HDC dc);
+
+// Whether DrawMap writes tile pixels (on 32-bit displays) rather than calling
+// GDI for every cell.
+bool DrawMapUsesTiles();
+
 // Rewrites the caption when the seconds changed since the last write, or when forced.
 void DrawCap(bool force);
