@@ -21,8 +21,8 @@ def shade(nx, ny, nz, lift=0.0):
     lx, ly, lz = LIGHT
     n = math.sqrt(lx * lx + ly * ly + lz * lz)
     d = max(0.0, (nx * lx + ny * ly + nz * lz) / n)
-    spec = d ** 12 * 0.45
-    v = 0.12 + 0.58 * d + spec + lift
+    shine = d ** 12 * 0.45
+    v = 0.12 + 0.58 * d + shine + lift
     return 1 + max(0, min(len(GREYS) - 1, int(round(v * (len(GREYS) - 1)))))
 
 
