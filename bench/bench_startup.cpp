@@ -11,17 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "windows_path.h"
+
 #ifndef KALV_EXE
 #error "KALV_EXE must name Kalv.exe"
 #endif
-
-static std::string WinPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 struct Find {
     DWORD pid;
@@ -45,8 +39,8 @@ static BOOL CALLBACK FindGame(HWND hwnd, LPARAM param)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? atoi(argv[1]) : 7;
-    const std::string exe = WinPath(KALV_EXE);
-    const std::string dir = WinPath(KALV_GAME_DIR);
+    const std::string exe = WindowsPath(KALV_EXE);
+    const std::string dir = WindowsPath(KALV_GAME_DIR);
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
     std::vector<double> ms;

@@ -12,20 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "windows_path.h"
+
 #ifndef KALV_EXE
 #error "KALV_EXE must name the Kalv.exe under test"
 #endif
 
 namespace {
-
-std::string ExePath()
-{
-    std::string path = KALV_EXE;
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 std::vector<unsigned char> ReadFile(const std::string& path)
 {
@@ -53,7 +46,7 @@ size_t OffsetOf(const IMAGE_NT_HEADERS64* nt, DWORD rva)
 
 TEST(Executable, GuiProgramForX64ThatImportsOnlySystemDlls)
 {
-    const std::vector<unsigned char> file = ReadFile(ExePath());
+    const std::vector<unsigned char> file = ReadFile(WindowsPath(KALV_EXE));
     ASSERT_GT(file.size(), (size_t)sizeof(IMAGE_DOS_HEADER));
     const auto* dos = (const IMAGE_DOS_HEADER*)file.data();
     ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
@@ -105,7 +98,7 @@ struct IconGroup {
 
 TEST(Executable, IconGroupsAAnd101InCzech)
 {
-    HMODULE exe = LoadLibraryExA(ExePath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE exe = LoadLibraryExA(WindowsPath(KALV_EXE).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, (HMODULE)NULL);
     std::vector<std::string> names;
     EnumResourceNamesA(exe, RT_GROUP_ICON, CollectName, (LONG_PTR)&names);

@@ -32,9 +32,6 @@ void DrawCap(bool force)
     if (!g_hWnd)
         return;
 
-    // In 64 bits: a mine count near INT32_MIN less the flags leaves int32_t.
-    const int64_t left = (int64_t)g_pm - CountFlags();
-
     SYSTEMTIME now;
     GetSystemTime(&now);
     int64_t seconds = SecondsBetween(ClockOf(g_start_time), ClockOf(now));
@@ -48,6 +45,9 @@ void DrawCap(bool force)
         return;
     g_delta_time = (int32_t)seconds;
 
+    // Counted only for a write: the idle loop calls this after every message.
+    // In 64 bits: a mine count near INT32_MIN less the flags leaves int32_t.
+    const int64_t left = (int64_t)g_pm - CountFlags();
     char text[128];
     FormatCaption(text, sizeof text, left, seconds);
     SetWindowTextA(g_hWnd, text);

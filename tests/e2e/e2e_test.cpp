@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "windows_path.h"
+
 #ifndef KALV_EXE
 #error "KALV_EXE must name the Kalv.exe under test"
 #endif
@@ -107,17 +109,6 @@ bool OpenCell(Board& b, int x, int y)
         if (b.value[i] >= 0 && !b.open[i])
             return false;
     return true;
-}
-
-std::string ExePath()
-{
-    std::string path = KALV_EXE;
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;  // a Linux path, seen through Wine's drive Z:
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
 }
 
 enum class Icon { None, Error, Warning, Information, Question, Unknown };
@@ -324,7 +315,7 @@ struct Kalv {
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = showState;
-        std::string exe = ExePath();
+        std::string exe = WindowsPath(KALV_EXE);
         ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi))
             << "cannot start " << exe << ": error " << GetLastError();
     }
