@@ -29,17 +29,19 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual one, a screenshot, and the game ended.
-n=100
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
     kill "$xvfb" 2>/dev/null || true
+    rm -f "$numfile"
 }
 trap cleanup EXIT
+n=
+for _ in $(seq 200); do n=$(cat "$numfile"); [ -n "$n" ] && break; sleep 0.05; done
+[ -n "$n" ] || { echo "play: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$n"
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 
 # Without a window manager Wine draws the frame and caption itself only for
 # unmanaged windows; a prefix of its own keeps that from a desktop session.

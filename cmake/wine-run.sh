@@ -81,19 +81,20 @@ flock 9
 pid=$(read_state xvfb.pid "")
 display=$(read_state display "")
 if [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
-    n=100
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
-        n=$((n + 1))
-        [ $n -lt 400 ] || die "no free X display number"
-    done
-    setsid Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp -noreset \
-        </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    # Xvfb picks a free display number itself and writes it once it accepts
+    # connections, so copies for other prefixes (other build trees) never race.
+    : >"$state/display.num"
+    setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset \
+        3>"$state/display.num" </dev/null >"$state/xvfb.log" 2>&1 9>&- &
     pid=$!
-    for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        kill -0 "$pid" 2>/dev/null || die "Xvfb :$n did not start: $(tail -n 3 "$state/xvfb.log")"
+    n=
+    for _ in $(seq 200); do
+        n=$(cat "$state/display.num")
+        [ -n "$n" ] && break
+        kill -0 "$pid" 2>/dev/null || die "Xvfb did not start: $(tail -n 3 "$state/xvfb.log")"
         sleep 0.05
     done
+    [ -n "$n" ] || die "Xvfb gave no display number"
     echo "$pid" >"$state/xvfb.pid"
     display=":$n"
     echo "$display" >"$state/display"
