@@ -48,6 +48,15 @@ export DISPLAY=":$n"
 export WINEPREFIX=$root/build/windows/wineprefix-shot
 env LC_ALL=cs_CZ.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >/dev/null 2>&1
+# Wine draws those caption buttons with the symbols of its own Marlett font.
+# Debian's Wine 8 does not load the fonts of its data folder, so without a copy
+# in the prefix another font stands in and the buttons read "0 1 r".
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ]; then
+    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+else
+    echo "play: $marlett is missing (package fonts-wine): the caption buttons show as letters" >&2
+fi
 
 echo "play: no display; starting Kalv on the virtual display $DISPLAY"
 env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >/dev/null 2>&1 &
