@@ -10,7 +10,6 @@
 #include <string.h>
 
 #include <string>
-#include <random>
 #include <vector>
 
 #include "app/app.h"
@@ -483,65 +482,3 @@ TEST_F(PresentationTest, RefusedOrRepeatedCallsHoldNothing)
 }
 
 } // namespace
-
-// ---- the fast painting ----------------------------------------------------------
-
-// The board's pixels as 32-bit values, read from a bitmap.
-std::vector<uint32_t> Frame(HBITMAP bitmap, int w, int h)
-{
-    std::vector<uint32_t> bits((size_t)w * h);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(NULL);
-    EXPECT_EQ(GetDIBits(screen, bitmap, 0, h, bits.data(), &bi, DIB_RGB_COLORS), h);
-    ReleaseDC(NULL, screen);
-    return bits;
-}
-
-TEST_F(PresentationTest, RepaintEqualsPaintingCellByCellWithGdi)
-{
-    std::mt19937 rng(4242);
-    const int sizes[][2] = {{6, 6}, {31, 17}, {1, 9}, {9, 1}, {64, 40}};
-    for (const auto& size : sizes) {
-        const int w = size[0], h = size[1];
-        Board(w, h);
-        ASSERT_TRUE(DrawMapUsesTiles());  // Xvfb's display is 32-bit
-        const int pw = w * CELL_SIZE, ph = h * CELL_SIZE;
-        // The slow picture goes into a bitmap of the kind GDI makes for the window.
-        HDC dc = CreateCompatibleDC(g_hClientDC);
-        HBITMAP bitmap = CreateCompatibleBitmap(g_hClientDC, pw, ph);
-        const HGDIOBJ old = SelectObject(dc, bitmap);
-        SetBkMode(dc, TRANSPARENT);
-        for (int round = 0; round < 12; ++round) {
-            for (int i = 0; i < w * h; ++i) {
-                Cell& c = g_m[i];
-                c.value = (int32_t)(rng() % 10) - 1;  // mines, empty, every digit
-                c.open = (uint8_t)(rng() % 2);
-                c.mark = (int8_t)(rng() % 3);
-            }
-            // Paint over a frame of noise, so that nothing of it may survive.
-            PatBlt(g_hDC, 0, 0, pw, ph, round % 2 ? BLACKNESS : WHITENESS);
-            PatBlt(dc, 0, 0, pw, ph, round % 2 ? WHITENESS : BLACKNESS);
-            DrawMap();
-            PaintCells(dc);
-            GdiFlush();
-            const std::vector<uint32_t> fast = Frame(g_hBitmap, pw, ph);
-            SelectObject(dc, old);
-            const std::vector<uint32_t> slow = Frame(bitmap, pw, ph);
-            SelectObject(dc, bitmap);
-            size_t differ = 0;
-            for (size_t i = 0; i < fast.size(); ++i)
-                differ += fast[i] != slow[i];
-            ASSERT_EQ(differ, 0u) << w << "x" << h << " round " << round;
-        }
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        TearDown();
-    }
-}

@@ -42,6 +42,7 @@ void RetryGame()
         g_quit = true;
         return;
     }
+    ForgetShownLooks();
     DrawMap();
     g_delta_time = 0;
     GetSystemTime(&g_start_time);

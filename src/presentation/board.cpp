@@ -8,6 +8,12 @@
 // by cell and gives the same picture to the last pixel. Should a look ever
 // reach outside its square (a font too large), or the display not be 32-bit,
 // the cells are painted one by one instead.
+//
+// A cell's square depends on its own look alone, and the bitmap keeps its
+// pixels between repaints, so a repaint writes only the cells whose look
+// differs from the one they were last written with: a click changes a handful
+// of the thousands of cells, and the copy to the window is then nearly all a
+// repaint costs.
 #include "presentation/presentation.h"
 
 #include <stdio.h>
@@ -42,12 +48,16 @@ enum {
     LOOK_MINE = 4,
     LOOK_DIGIT = 4,  // + value 1..8
     LOOKS = 13,
+    LOOK_UNKNOWN = 0xFF,  // in s_shown: the cell's pixels are not a tile yet
     TILE_PIXELS = CELL_SIZE * CELL_SIZE,
 };
 
-static uint32_t* s_bits;    // the board's pixels (g_hBitmap), top-down, or null
-static uint32_t* s_tiles;   // LOOKS tiles of TILE_PIXELS each, or null
-static uint8_t* s_row_looks;  // the looks of one row of cells
+static uint32_t* s_bits;      // the board's pixels (g_hBitmap), top-down, or null
+static uint32_t* s_tiles;     // LOOKS tiles of TILE_PIXELS each, or null
+static uint8_t* s_shown;      // per cell, the look its pixels in s_bits show
+static size_t s_shown_cells;  // cells of the board s_shown was made for
+static int32_t* s_runs;       // first and past-last column of each run of
+                              // changed cells in one row: at most g_mw + 1
 
 static HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits);
 static bool MakeTiles();
@@ -82,14 +92,26 @@ bool CreateDrawingObjects(HWND window)
     s_old_pen = GetCurrentObject(g_hDC, OBJ_PEN);
     SetBkMode(g_hDC, TRANSPARENT);
     if (s_bits) {
-        s_row_looks = (uint8_t*)malloc((size_t)g_mw);
-        if (!s_row_looks || !MakeTiles()) {
-            free(s_row_looks);
-            s_row_looks = NULL;
+        s_shown_cells = (size_t)g_mw * (size_t)g_mh;
+        s_shown = (uint8_t*)malloc(s_shown_cells);
+        s_runs = (int32_t*)malloc(sizeof(int32_t) * ((size_t)g_mw + 1));
+        if (!s_shown || !s_runs || !MakeTiles()) {
+            free(s_shown);
+            free(s_runs);
+            s_shown = NULL;
+            s_runs = NULL;
             s_bits = NULL;  // paint cell by cell
         }
     }
+    // The new bitmap holds no tile yet, whatever the last one showed.
+    ForgetShownLooks();
     return true;
+}
+
+void ForgetShownLooks()
+{
+    if (s_shown)
+        memset(s_shown, LOOK_UNKNOWN, s_shown_cells);
 }
 
 void ReleaseDrawingObjects(HWND window)
@@ -123,9 +145,11 @@ void ReleaseDrawingObjects(HWND window)
     g_hBitmap = NULL;
     g_hDC = g_hClientDC = NULL;
     free(s_tiles);
-    free(s_row_looks);
+    free(s_shown);
+    free(s_runs);
     s_tiles = NULL;
-    s_row_looks = NULL;
+    s_shown = NULL;
+    s_runs = NULL;
     s_bits = NULL;
 }
 
@@ -276,32 +300,52 @@ static bool MakeTiles()
     return clean;
 }
 
-// Writes one row of cells: twenty pixel rows, each made of the cells' tile rows.
+// Rewrites the cells of one row whose look changed since they were last
+// written: twenty pixel rows, each made of those cells' tile rows. Going pixel
+// row by pixel row, as the bitmap lies in memory, over runs of neighbouring
+// changed cells keeps a change of a whole row as fast as writing it through.
 static void ComposeRow(int32_t y)
 {
-    for (int32_t x = 0; x < g_mw; ++x)
-        s_row_looks[x] = (uint8_t)LookOf(g_m[(int64_t)y * g_mw + x]);
+    const Cell* cells = g_m + (int64_t)y * g_mw;
+    uint8_t* shown = s_shown + (int64_t)y * g_mw;
+    int32_t runs = 0;  // entries in s_runs
+    for (int32_t x = 0; x < g_mw; ++x) {
+        const uint8_t look = (uint8_t)LookOf(cells[x]);
+        if (look == shown[x])
+            continue;
+        shown[x] = look;
+        if (runs && s_runs[runs - 1] == x) {
+            s_runs[runs - 1] = x + 1;
+        } else {
+            s_runs[runs++] = x;
+            s_runs[runs++] = x + 1;
+        }
+    }
     const int64_t stride = (int64_t)g_mw * CELL_SIZE;
-    for (int r = 0; r < CELL_SIZE; ++r) {
-        uint32_t* out = s_bits + ((int64_t)y * CELL_SIZE + r) * stride;
+    for (int r = 0; r < CELL_SIZE && runs; ++r) {
+        uint32_t* row = s_bits + ((int64_t)y * CELL_SIZE + r) * stride;
         const uint32_t* tiles = s_tiles + r * CELL_SIZE;
-        for (int32_t x = 0; x < g_mw; ++x, out += CELL_SIZE) {
-            const uint32_t* in = tiles + s_row_looks[x] * TILE_PIXELS;
+        for (int32_t i = 0; i < runs; i += 2) {
+            uint32_t* out = row + (int64_t)s_runs[i] * CELL_SIZE;
+            for (int32_t x = s_runs[i]; x < s_runs[i + 1]; ++x, out += CELL_SIZE) {
+                const uint32_t* in = tiles + shown[x] * TILE_PIXELS;
 #ifdef KALV_STREAM_STORES
-            // 80 bytes, 16-byte aligned at both ends: stream past the cache,
-            // since the frame is far larger than it.
-            for (int k = 0; k < CELL_SIZE; k += 4)
-                _mm_stream_si128((__m128i*)(out + k), _mm_loadu_si128((const __m128i*)(in + k)));
+                // 80 bytes, 16-byte aligned at both ends: stream past the
+                // cache, since the frame is far larger than it.
+                for (int k = 0; k < CELL_SIZE; k += 4)
+                    _mm_stream_si128((__m128i*)(out + k),
+                                     _mm_loadu_si128((const __m128i*)(in + k)));
 #else
-            memcpy(out, in, CELL_SIZE * sizeof(uint32_t));
+                memcpy(out, in, CELL_SIZE * sizeof(uint32_t));
 #endif
+            }
         }
     }
 }
 
 bool DrawMapUsesTiles()
 {
-    return s_bits && s_tiles;
+    return s_bits && s_tiles && s_shown;
 }
 
 void DrawMap()
@@ -316,6 +360,8 @@ void DrawMap()
         _mm_sfence();
 #endif
     } else {
+        // Every cell, every time: no looks are kept for this path (s_shown
+        // exists only beside the tiles), so none can go stale.
         PaintCells(g_hDC);
     }
     BitBlt(g_hClientDC, 0, 0, g_mw * CELL_SIZE, g_mh * CELL_SIZE, g_hDC, 0, 0, SRCCOPY);

@@ -28,8 +28,16 @@ bool CreateDrawingObjects(HWND window);
 // to call when nothing (or only part) was created.
 void ReleaseDrawingObjects(HWND window);
 
-// Paints every cell off screen, then copies the board to the window at once.
+// Brings the off-screen board up to date with the cells, then copies the whole
+// board to the window at once. Where tiles are used, only the cells whose look
+// changed since the last DrawMap are written again.
 void DrawMap();
+
+// Makes the next DrawMap write every cell, as on a new bitmap. For a new board,
+// whose picture is then made whole like the first one rather than taking the
+// last game's on trust; and a must after anything but DrawMap has drawn into
+// g_hDC, since DrawMap trusts every cell it did not see change.
+void ForgetShownLooks();
 
 // Paints every cell into dc with GDI, one cell after another: the picture
 // DrawMap makes, drawn the slow way (DrawMap uses it when it cannot use tiles).
