@@ -104,7 +104,9 @@ int main(int argc, char** argv)
     memcpy(g_colors, palette, sizeof palette);
 
     // The largest board whose window fits this screen.
-    const FitResult fit = FitBoardToScreen(100000, 100000);
+    const ScreenInfo screen = MeasureScreen();
+    BoardLayout fit = {100000, 100000, 0, 0, 0, 0, 0};
+    FitBoardToScreen(&fit, screen);
     if (!CreateMap(fit.width, fit.height, 0)) {
         fprintf(stderr, "bench: no memory for a %dx%d board\n", fit.width, fit.height);
         return 1;
@@ -121,8 +123,8 @@ int main(int argc, char** argv)
     ShowWindow(g_hWnd, SW_SHOW);
     CreateDrawingObjects(g_hWnd);
 
-    printf("screen %dx%d, board %dx%d cells (%dx%d pixels), %d runs each\n", fit.screenWidth,
-           fit.screenHeight, g_mw, g_mh, g_mw * CELL_SIZE, g_mh * CELL_SIZE, runs);
+    printf("screen %dx%d, board %dx%d cells (%dx%d pixels), %d runs each\n", (int)screen.metricsWidth,
+           (int)screen.metricsHeight, g_mw, g_mh, g_mw * CELL_SIZE, g_mh * CELL_SIZE, runs);
 
     printf("painting: %s\n", DrawMapUsesTiles() ? "tiles into the DIB section" : "GDI, cell by cell");
     printf("%-28s %9s %9s %9s %8s\n", "figure", "median", "worst", "copy", "x copy");

@@ -18,7 +18,6 @@ static const char kGameTitle[] = "Kalv";
 static const char kErrorTitle[] = "Chyba";
 static const char kNoMemory[] = "Na hrací plochu není dost paměti.";
 static const char kNoWindow[] = "Herní okno nelze vytvořit.";
-static const DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x00CA0000
 static const WORD kIconId = 101;
 
 // Exit code once the loop has ended: 0 unless a new board could not be built.
@@ -134,21 +133,14 @@ static void RunMainLoop()
     }
 }
 
-// Half of a difference, rounded down also when the window is the larger.
-static int32_t HalfDown(int32_t a, int32_t b)
-{
-    const int64_t d = (int64_t)a - b;
-    return (int32_t)(d >= 0 ? d / 2 : -((-d + 1) / 2));
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     GetSystemTime(&g_start_time);
 
-    LoadedSettings settings;
-    if (!LoadSettings(&settings))
+    BoardLayout board;
+    if (!LoadSettings(&board))
         return 1;
-    if (!CreateMap(settings.width, settings.height, settings.mines)) {
+    if (!CreateMap(board.width, board.height, board.mines)) {
         ShowError(NULL, kNoMemory);
         return 1;
     }
@@ -167,10 +159,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
 
-    g_hWnd = CreateWindowExA(0, kClassName, NULL, kWindowStyle,
-                             HalfDown(settings.screenWidth, settings.windowWidth),
-                             HalfDown(settings.screenHeight, settings.windowHeight),
-                             settings.windowWidth, settings.windowHeight, NULL, NULL, instance, NULL);
+    g_hWnd = CreateWindowExA(0, kClassName, NULL, kWindowStyle, board.windowLeft, board.windowTop,
+                             board.windowWidth, board.windowHeight, NULL, NULL, instance, NULL);
     if (!g_hWnd) {
         ShowError(NULL, kNoWindow);
         UnregisterClassA(kClassName, instance);
