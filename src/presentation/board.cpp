@@ -43,21 +43,21 @@ static HGDIOBJ s_old_brush;
 static HGDIOBJ s_old_pen;
 
 enum {
-    LOOK_COVERED = 0,  // + mark: plain, "!", "?"
+    LOOK_COVERED = 0, // + mark: plain, "!", "?"
     LOOK_EMPTY = 3,
     LOOK_MINE = 4,
-    LOOK_DIGIT = 4,  // + value 1..8
+    LOOK_DIGIT = 4, // + value 1..8
     LOOKS = 13,
-    LOOK_UNKNOWN = 0xFF,  // in s_shown: the cell's pixels are not a tile yet
+    LOOK_UNKNOWN = 0xFF, // in s_shown: the cell's pixels are not a tile yet
     TILE_PIXELS = CELL_SIZE * CELL_SIZE,
 };
 
-static uint32_t* s_bits;      // the board's pixels (g_hBitmap), top-down, or null
-static uint32_t* s_tiles;     // LOOKS tiles of TILE_PIXELS each, or null
-static uint8_t* s_shown;      // per cell, the look its pixels in s_bits show
-static size_t s_shown_cells;  // cells of the board s_shown was made for
-static int32_t* s_runs;       // first and past-last column of each run of
-                              // changed cells in one row: at most g_mw + 1
+static uint32_t* s_bits;     // the board's pixels (g_hBitmap), top-down, or null
+static uint32_t* s_tiles;    // LOOKS tiles of TILE_PIXELS each, or null
+static uint8_t* s_shown;     // per cell, the look its pixels in s_bits show
+static size_t s_shown_cells; // cells of the board s_shown was made for
+static int32_t* s_runs;      // first and past-last column of each run of
+                             // changed cells in one row: at most g_mw + 1
 
 static HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits);
 static bool MakeTiles();
@@ -100,7 +100,7 @@ bool CreateDrawingObjects(HWND window)
             free(s_runs);
             s_shown = NULL;
             s_runs = NULL;
-            s_bits = NULL;  // paint cell by cell
+            s_bits = NULL; // paint cell by cell
         }
     }
     // The new bitmap holds no tile yet, whatever the last one showed.
@@ -240,7 +240,7 @@ static HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits)
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down
+    bi.bmiHeader.biHeight = -height; // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -257,7 +257,7 @@ static HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits)
 static bool MakeTiles()
 {
     enum { MARGIN = CELL_SIZE / 2, SLOT = CELL_SIZE + 2 * MARGIN };
-    const uint32_t unused = 0x00FE01FD;  // a colour no look draws in the margin
+    const uint32_t unused = 0x00FE01FD; // a colour no look draws in the margin
     HDC dc = CreateCompatibleDC(g_hClientDC);
     uint32_t* sheet = NULL;
     HBITMAP bitmap = dc ? CreateDib(dc, SLOT * LOOKS, SLOT, &sheet) : NULL;
@@ -280,7 +280,8 @@ static bool MakeTiles()
                     const int cx = x - MARGIN, cy = y - MARGIN;
                     if (cx >= 0 && cx < CELL_SIZE && cy >= 0 && cy < CELL_SIZE) {
                         s_tiles[look * TILE_PIXELS + cy * CELL_SIZE + cx] = pixel;
-                    } else if (pixel != unused && !(look < LOOK_EMPTY && cx == 0 && cy == CELL_SIZE)) {
+                    } else if (pixel != unused &&
+                               !(look < LOOK_EMPTY && cx == 0 && cy == CELL_SIZE)) {
                         clean = false;
                         break;
                     }
@@ -308,7 +309,7 @@ static void ComposeRow(int32_t y)
 {
     const Cell* cells = g_m + (int64_t)y * g_mw;
     uint8_t* shown = s_shown + (int64_t)y * g_mw;
-    int32_t runs = 0;  // entries in s_runs
+    int32_t runs = 0; // entries in s_runs
     for (int32_t x = 0; x < g_mw; ++x) {
         const uint8_t look = (uint8_t)LookOf(cells[x]);
         if (look == shown[x])
@@ -353,7 +354,7 @@ void DrawMap()
     if (!g_hDC || !g_m)
         return;
     if (DrawMapUsesTiles()) {
-        GdiFlush();  // nothing of GDI's may still be on its way into the bits
+        GdiFlush(); // nothing of GDI's may still be on its way into the bits
         for (int32_t y = 0; y < g_mh; ++y)
             ComposeRow(y);
 #ifdef KALV_STREAM_STORES

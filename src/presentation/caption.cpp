@@ -6,11 +6,22 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "minefield/minefield.h"
+
 // The text goes to the ANSI functions as Windows-1250 bytes. A compiler that kept
 // the UTF-8 of the source would make "á", "í", "ý" and "č" two bytes each.
 static const char kTemplate[] = "Hledání min [zbývá najít %" PRId64 " %s, čas %" PRId64 "]";
 static_assert(sizeof("Hledání zbývá najít čas") == 24,
               "texts must be compiled to Windows-1250 (-fexec-charset=CP1250)");
+
+int64_t MinesLeft()
+{
+    int64_t flags = 0;
+    const int64_t cells = g_m ? (int64_t)g_mw * g_mh : 0;
+    for (int64_t i = 0; i < cells; ++i)
+        flags += g_m[i].mark == 1 && g_m[i].open == 0;
+    return (int64_t)g_pm - flags;
+}
 
 const char* MineNoun(int64_t left)
 {
@@ -70,4 +81,18 @@ int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds)
         buf[n] = '\0';
     }
     return len;
+}
+
+bool CaptionDue(char* buf, size_t size, const ClockTime& start, const ClockTime& now,
+                int32_t* shown, bool force)
+{
+    int64_t seconds = SecondsBetween(start, now);
+    // The seconds shown are 32 bits wide; after 68 years the clock simply stops.
+    seconds = seconds > INT32_MAX ? INT32_MAX : seconds < INT32_MIN ? INT32_MIN : seconds;
+    if ((int32_t)seconds == *shown && !force)
+        return false;
+    *shown = (int32_t)seconds;
+    // Counted only when due: the idle loop asks after every message.
+    FormatCaption(buf, size, MinesLeft(), seconds);
+    return true;
 }

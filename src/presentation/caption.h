@@ -1,13 +1,20 @@
-// The caption's status text and the game clock's arithmetic. Portable.
+// The caption's status text, the mines left and the game clock's arithmetic.
+// Portable.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
-// A moment in UTC to whole-second precision (the fields of a SYSTEMTIME).
+// A moment in UTC: the fields of a SYSTEMTIME, in its order, so that one is
+// copied into the other whole.
 struct ClockTime {
-    int32_t year, month, day, hour, minute, second;
+    uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
 };
+
+// Mines left to find: the board's mine count less the flags on covered cells
+// (question marks and marks on open cells do not count). In 64 bits: a mine
+// count near INT32_MIN less the flags leaves the 32-bit range.
+int64_t MinesLeft();
 
 // Czech noun agreeing with the number of mines left: "minu", "miny" or "min",
 // chosen by the magnitude (any int64_t, INT64_MIN included).
@@ -15,7 +22,8 @@ const char* MineNoun(int64_t left);
 
 // Whole seconds from start to now, from the full date and time, so a game that
 // runs across midnight keeps counting up. Within one day it is exactly
-// (h - h0) * 3600 + (m - m0) * 60 + (s - s0).
+// (h - h0) * 3600 + (m - m0) * 60 + (s - s0): the milliseconds are dropped
+// before differencing, so the seconds tick with the clock's whole seconds.
 int64_t SecondsBetween(const ClockTime& start, const ClockTime& now);
 
 // "Hledání min [zbývá najít %d %s, čas %d]" filled in with left, its noun and
@@ -23,3 +31,11 @@ int64_t SecondsBetween(const ClockTime& start, const ClockTime& now);
 // snprintf: writes at most size - 1 bytes and a terminating zero, and returns
 // the length of the whole text.
 int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds);
+
+// The caption for the board and the clock started at `start`, when it is due:
+// when its whole seconds differ from *shown (the seconds last written), or
+// when forced. Then *shown takes the new seconds, the text is in buf and the
+// result is true; otherwise nothing changes. Seconds beyond the 32-bit range
+// stay at its ends.
+bool CaptionDue(char* buf, size_t size, const ClockTime& start, const ClockTime& now,
+                int32_t* shown, bool force);
