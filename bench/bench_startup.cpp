@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "windows_path.h"
 
 #ifndef KALV_EXE
 #error "KALV_EXE must name Kalv.exe"
@@ -39,8 +38,8 @@ static BOOL CALLBACK FindGame(HWND hwnd, LPARAM param)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? atoi(argv[1]) : 7;
-    const std::string exe = WindowsPath(KALV_EXE);
-    const std::string dir = WindowsPath(KALV_GAME_DIR);
+    const std::string exe = KALV_EXE;
+    const std::string dir = KALV_GAME_DIR;
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
     std::vector<double> ms;

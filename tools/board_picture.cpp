@@ -4,7 +4,7 @@
 //
 //   cmake --build --preset windows --target board_picture
 //   cmake/wine-run.sh --prefix build/windows/wineprefix
-//       build/windows/tests/board_picture.exe build/board.bmp   (one line)
+//       build/windows/tools/board_picture.exe build/board.bmp   (one line)
 //   convert build/board.bmp docs/board.png
 #include <windows.h>
 

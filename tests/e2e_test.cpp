@@ -1,0 +1,159 @@
+// End to end: the real Kalv.exe started in a folder of its own with the
+// shipped Kalv.ini, its board size changed, and played through what a player
+// sees: its window, caption and pixels on screen, its message boxes, and its
+// exit code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+const COLORREF kBack = 0xD8D8D8, kBack2 = 0xC0C0C0, kMine = 0x202020; // as shipped
+
+std::string Text(HWND w)
+{
+    char text[256] = "";
+    GetWindowTextA(w, text, sizeof text);
+    return text;
+}
+
+// Cell i of the 8-wide board at (dx, dy) inside it, as the window shows it.
+COLORREF Pixel(HWND game, int i, int dx, int dy)
+{
+    return GetPixel(GetDC(game), i % 8 * 20 + dx, i / 8 * 20 + dy); // the window's own DC
+}
+
+// A click on cell i, at (d, d) inside it, answered once the game has handled it.
+void Click(HWND game, UINT message, int i, int d)
+{
+    SendMessageTimeoutA(game, message, 0, MAKELPARAM(i % 8 * 20 + d, i / 8 * 20 + d), 0, 300, NULL);
+}
+
+// One run of Kalv.exe in a folder of the test's own: with the shipped Kalv.ini
+// but for the board's size and mines, or with none when the width is 0.
+struct Kalv {
+    PROCESS_INFORMATION pi = {};
+    Kalv(int width, int height, int mines)
+    {
+        char dir[MAX_PATH];
+        snprintf(dir + GetTempPathA(MAX_PATH, dir), 64, "kalv-%lu", GetCurrentProcessId());
+        CreateDirectoryA(dir, NULL);
+        const std::string ini = std::string(dir) + "\\Kalv.ini";
+        DeleteFileA(ini.c_str()); // left by the run before
+        std::ifstream shipped(KALV_INI);
+        const std::string colours((std::istreambuf_iterator<char>(shipped)), {});
+        if (width)
+            std::ofstream(ini) << "width = " << width << "\nheight = " << height
+                               << "\nmines count = " << mines << "\n"
+                               << colours.substr(colours.find("backcolor"));
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE; // the show state is not the game's to follow
+        EXPECT_TRUE(CreateProcessA(KALV_EXE, NULL, NULL, NULL, FALSE, 0, NULL, dir, &si, &pi));
+    }
+    ~Kalv() { TerminateProcess(pi.hProcess, 99); }
+    // A visible window of the class with a title; null when the game ends
+    // first or nothing comes within 15 seconds.
+    HWND Wait(const char* cls)
+    {
+        for (int t = 0; t < 1500 && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT; ++t)
+            if (HWND w = FindWindowA(cls, NULL); w && IsWindowVisible(w) && Text(w) != "")
+                return Sleep(100), w; // let a box finish laying itself out
+        return NULL;
+    }
+    // The next box as "title|text|button ids|owned"; then it is answered.
+    std::string Answer(int button)
+    {
+        const HWND box = Wait("#32770");
+        char text[256] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        std::string seen = Text(box) + "|" + text + "|";
+        for (HWND c = box ? GetWindow(box, GW_CHILD) : NULL; c; c = GetWindow(c, GW_HWNDNEXT))
+            if (GetDlgCtrlID(c) < 10 && IsWindowVisible(c)) // the buttons
+                seen += std::to_string(GetDlgCtrlID(c));
+        seen += GetWindow(box, GW_OWNER) ? "|owned" : "|";
+        PostMessageA(box, WM_COMMAND, button, 0);
+        for (int t = 0; t < 500 && IsWindow(box); ++t)
+            Sleep(10);
+        return seen;
+    }
+    int Exit()
+    {
+        DWORD code = 99;
+        WaitForSingleObject(pi.hProcess, 15000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        return (int)code;
+    }
+};
+
+TEST(Kalv, NoSettingsFileIsAnErrorAndExitCodeOne)
+{
+    Kalv kalv(0, 0, 0);
+    EXPECT_EQ(kalv.Answer(IDOK), "Chyba|Nelze najit soubor Kalv.ini.|1|");
+    EXPECT_FALSE(kalv.Wait("Class Kalv"));
+    EXPECT_EQ(kalv.Exit(), 1);
+}
+
+// A board raised to 8 x 6 with a warning, its window placed; a board without
+// mines, won by the first click.
+TEST(Kalv, WarningThenAWinYesAndClose)
+{
+    Kalv kalv(8, 5, 0);
+    EXPECT_EQ(kalv.Answer(IDOK), "Upozornění|Minimální šířka i délka musí bít 6 políček.|1|");
+    const HWND game = kalv.Wait("Class Kalv");
+    ASSERT_TRUE(game);
+    RECT client, outer, frame = {0, 0, 160, 120}; // the board, its frame, centred on the screen
+    AdjustWindowRect(&frame, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE);
+    GetClientRect(game, &client);
+    GetWindowRect(game, &outer);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    EXPECT_TRUE(client.right == 160 && client.bottom == 120 && outer.right - outer.left == w);
+    EXPECT_EQ(outer.left * 10000 + outer.top, (GetSystemMetrics(SM_CXSCREEN) - w) / 2 * 10000 +
+                                                  (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
+
+    Click(game, WM_RBUTTONDOWN, 3, 5); // the caption is new at once
+    EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')), "Hledání min [zbývá najít -1 minu, čas");
+    RedrawWindow(game, NULL, NULL,
+                 RDW_INVALIDATE | RDW_ERASE); // the board stays, not the background
+    Sleep(300);
+    EXPECT_EQ(Pixel(game, 10, 5, 0),
+              0xFFFFFFu); // a covered cell's light edge; the background is grey
+    Sleep(2000);          // the clock runs on; the win tells it, Yes starts it again
+    Click(game, WM_LBUTTONDOWN, 47, 19);
+    ASSERT_TRUE(kalv.Wait("#32770"));
+    const std::string seconds = Text(game).substr(Text(game).rfind(' ') + 1); // as the box is shown
+    EXPECT_EQ(kalv.Answer(IDOK), "Kalv|Gratuluji, našli jste všechny miny za " +
+                                     seconds.substr(0, seconds.size() - 1) + " sekund.|1|owned");
+    EXPECT_GE(atoi(seconds.c_str()), 2);
+    EXPECT_EQ(kalv.Answer(IDYES), "Kalv|Chcete hrát znova?|67|owned");
+    EXPECT_EQ(Pixel(game, 47, 10, 10), kBack2); // a new board, all covered
+    EXPECT_LE(atoi(Text(game).c_str() + Text(game).rfind(' ')), 1) << Text(game);
+    PostMessageA(game, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kalv.Exit(), 0);
+}
+
+// The first board is laid by the Windows C runtime's generator from its first
+// state, never seeded: its first draw, (214013 + 2531011) >> 16 = 41, is a mine.
+TEST(Kalv, LossOnTheFirstBoardThenNo)
+{
+    Kalv kalv(8, 6, 10);
+    const HWND game = kalv.Wait("Class Kalv");
+    ASSERT_TRUE(game);
+    Click(game, WM_LBUTTONDOWN, 41, 0);
+    SetWindowPos(kalv.Wait("#32770"), NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(200); // behind the box the board is open
+    EXPECT_EQ(Pixel(game, 41, 10, 10), kMine);
+    EXPECT_EQ(kalv.Answer(IDOK), "Kalv|Šlápnul jste na minu!|1|owned");
+    EXPECT_EQ(kalv.Answer(IDNO), "Kalv|Chcete hrát znova?|67|owned");
+    EXPECT_EQ(kalv.Exit(), 0);
+}
+
+} // namespace
