@@ -14,7 +14,10 @@ static const char kTemplate[] = "Hledání min [zbývá najít %" PRId64 " %s, �
 static_assert(sizeof("Hledání zbývá najít čas") == 24,
               "texts must be compiled to Windows-1250 (-fexec-charset=CP1250)");
 
-int64_t MinesLeft()
+// Mines left to find: the board's mine count less the flags on covered cells
+// (question marks and marks on open cells do not count). In 64 bits: a mine
+// count near INT32_MIN less the flags leaves the 32-bit range.
+static int64_t MinesLeft()
 {
     int64_t flags = 0;
     const int64_t cells = g_m ? (int64_t)g_mw * g_mh : 0;
@@ -67,7 +70,9 @@ int64_t SecondsBetween(const ClockTime& start, const ClockTime& now)
     return SecondsOf(now) - SecondsOf(start);
 }
 
-int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds)
+// The caption's text. Like C99 snprintf: writes at most size - 1 bytes and a
+// terminating zero, and returns the length of the whole text.
+static int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds)
 {
     // Formatted in full first: the C runtimes disagree on what a truncating
     // snprintf returns, and this way every platform gives the C99 answer.

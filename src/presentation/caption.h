@@ -1,5 +1,4 @@
-// The caption's status text, the mines left and the game clock's arithmetic.
-// Portable.
+// The caption's status text and the game clock's arithmetic. Portable.
 #pragma once
 
 #include <stddef.h>
@@ -11,11 +10,6 @@ struct ClockTime {
     uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
 };
 
-// Mines left to find: the board's mine count less the flags on covered cells
-// (question marks and marks on open cells do not count). In 64 bits: a mine
-// count near INT32_MIN less the flags leaves the 32-bit range.
-int64_t MinesLeft();
-
 // Czech noun agreeing with the number of mines left: "minu", "miny" or "min",
 // chosen by the magnitude (any int64_t, INT64_MIN included).
 const char* MineNoun(int64_t left);
@@ -26,16 +20,12 @@ const char* MineNoun(int64_t left);
 // before differencing, so the seconds tick with the clock's whole seconds.
 int64_t SecondsBetween(const ClockTime& start, const ClockTime& now);
 
-// "Hledání min [zbývá najít %d %s, čas %d]" filled in with left, its noun and
-// seconds (both printed as 64-bit numbers), in Windows-1250 bytes. Like C99
-// snprintf: writes at most size - 1 bytes and a terminating zero, and returns
-// the length of the whole text.
-int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds);
-
 // The caption for the board and the clock started at `start`, when it is due:
 // when its whole seconds differ from *shown (the seconds last written), or
-// when forced. Then *shown takes the new seconds, the text is in buf and the
-// result is true; otherwise nothing changes. Seconds beyond the 32-bit range
-// stay at its ends.
+// when forced. Then *shown takes the new seconds, buf holds "Hledání min
+// [zbývá najít %d %s, čas %d]" filled with the mines left (mines less flags on
+// covered cells, in 64 bits), their noun and the seconds, in Windows-1250
+// bytes, and the result is true; otherwise nothing changes. Seconds beyond the
+// 32-bit range stay at its ends.
 bool CaptionDue(char* buf, size_t size, const ClockTime& start, const ClockTime& now,
                 int32_t* shown, bool force);
