@@ -18,9 +18,10 @@
 #include "presentation/presentation.h"
 #include "settings/settings.h"
 
-HWND g_hWnd = NULL;
-
 namespace {
+
+const DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // the game window's
+HWND g_hWnd = NULL;
 
 double Now()
 {
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
     memcpy(g_colors, palette, sizeof palette);
 
     // The largest board whose window fits this screen.
-    const ScreenInfo screen = MeasureScreen();
+    const ScreenInfo screen = MeasureScreen(kStyle);
     BoardLayout fit = {100000, 100000, 0, 0, 0, 0, 0};
     FitBoardToScreen(&fit, screen);
     if (!CreateMap(fit.width, fit.height, 0)) {
@@ -118,8 +119,8 @@ int main(int argc, char** argv)
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "Kalv bench";
     RegisterClassA(&wc);
-    g_hWnd = CreateWindowExA(0, wc.lpszClassName, "bench", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                             0, 0, fit.windowWidth, fit.windowHeight, NULL, NULL, wc.hInstance, NULL);
+    g_hWnd = CreateWindowExA(0, wc.lpszClassName, "bench", kStyle, 0, 0, fit.windowWidth,
+                             fit.windowHeight, NULL, NULL, wc.hInstance, NULL);
     ShowWindow(g_hWnd, SW_SHOW);
     CreateDrawingObjects(g_hWnd);
 

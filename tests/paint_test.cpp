@@ -16,9 +16,9 @@
 #include "presentation/presentation.h"
 #include "settings/settings_reader.h"
 
-HWND g_hWnd;
-
 namespace {
+
+HWND g_hWnd; // one window for every test
 
 // Distinct from each other and from black, white, pure red and pure blue.
 const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x102030, 0x008000, 0x800080,

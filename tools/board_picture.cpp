@@ -15,7 +15,7 @@
 #include "presentation/presentation.h"
 #include "settings/settings_reader.h"
 
-HWND g_hWnd;
+static HWND g_hWnd;
 
 // The palette proposed for the default Kalv.ini, as COLORREF values 0x00BBGGRR.
 static const uint32_t kPalette[12] = {

@@ -45,7 +45,7 @@ void RetryGame()
     DrawMap();
     g_delta_time = 0;
     GetSystemTime(&g_start_time);
-    DrawCap(true);
+    DrawCap(g_hWnd, true);
 }
 
 // The cell under a mouse message's client position, or false when the position
@@ -82,7 +82,7 @@ static void OnRightButton(LPARAM lParam)
         return;
     CycleMark(x, y);
     DrawMap();
-    DrawCap(true);
+    DrawCap(g_hWnd, true);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -93,7 +93,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_PAINT:
         DrawMap();
-        DrawCap(true);
+        DrawCap(g_hWnd, true);
         // The board is on screen now; without this the default handling would
         // erase it with the class background.
         ValidateRect(window, NULL);
@@ -128,7 +128,7 @@ static void RunMainLoop()
             DispatchMessageA(&msg);
             continue;
         }
-        DrawCap(false);
+        DrawCap(g_hWnd, false);
         WaitForInputOrNextSecond();
     }
 }
@@ -138,7 +138,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     GetSystemTime(&g_start_time);
 
     BoardLayout board;
-    if (!LoadSettings(&board))
+    if (!LoadSettings(kWindowStyle, &board))
         return 1;
     if (!CreateMap(board.width, board.height, board.mines)) {
         ShowError(NULL, kNoMemory);

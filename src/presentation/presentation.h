@@ -47,5 +47,6 @@ void PaintCells(HDC dc);
 // GDI for every cell.
 bool DrawMapUsesTiles();
 
-// Rewrites the caption when the seconds changed since the last write, or when forced.
-void DrawCap(bool force);
+// Rewrites the window's caption when the seconds changed since the last write,
+// or when forced.
+void DrawCap(HWND window, bool force);

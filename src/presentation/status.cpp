@@ -4,8 +4,6 @@
 
 #include <string.h>
 
-#include "app/app.h"
-
 SYSTEMTIME g_start_time;
 int32_t g_delta_time;
 
@@ -17,14 +15,14 @@ static ClockTime ClockOf(const SYSTEMTIME& t)
     return clock;
 }
 
-void DrawCap(bool force)
+void DrawCap(HWND window, bool force)
 {
     // Before the window exists there is no caption to write.
-    if (!g_hWnd)
+    if (!window)
         return;
     SYSTEMTIME now;
     GetSystemTime(&now);
     char text[128];
     if (CaptionDue(text, sizeof text, ClockOf(g_start_time), ClockOf(now), &g_delta_time, force))
-        SetWindowTextA(g_hWnd, text);
+        SetWindowTextA(window, text);
 }

@@ -5,9 +5,7 @@
 
 #include <windows.h>
 
-#include "app/app.h"
-
-ScreenInfo MeasureScreen()
+ScreenInfo MeasureScreen(DWORD windowStyle)
 {
     ScreenInfo screen = {};
     DEVMODEA mode;
@@ -22,14 +20,14 @@ ScreenInfo MeasureScreen()
     // The frame does not depend on the client area's size, so it is asked for
     // once, around an empty client area.
     RECT r = {0, 0, 0, 0};
-    AdjustWindowRect(&r, kWindowStyle, FALSE);
+    AdjustWindowRect(&r, windowStyle, FALSE);
     screen.frame = WindowFrame{r.left, r.top, r.right, r.bottom};
     return screen;
 }
 
-bool LoadSettings(BoardLayout* board)
+bool LoadSettings(DWORD windowStyle, BoardLayout* board)
 {
-    const ScreenInfo screen = MeasureScreen();
+    const ScreenInfo screen = MeasureScreen(windowStyle);
     FILE* file = fopen("Kalv.ini", "rt");
     const SettingsPlan plan = PlanSettings(file, screen);
     if (file)
