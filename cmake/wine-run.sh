@@ -12,6 +12,8 @@
 #
 # KALV_SCREEN=WxH chooses the screen size (default 1280x1024); each size gets its
 # own prefix and display, since one Wine server drives one display.
+# KALV_LOCALE chooses the system's language (default cs_CZ.UTF-8, whose ANSI
+# code page is 1250); Wine takes it from the name, installed here or not.
 set -u
 
 die() { echo "wine-run: $*" >&2; exit 125; }
@@ -44,9 +46,8 @@ mkdir -p "$state"
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
-# Czech locale for Wine (ANSI code page 1250), set only in Wine's environment:
-# this shell need not have the locale installed.
-wenv() { env LC_ALL=cs_CZ.UTF-8 "$@"; }
+# The locale is set only in Wine's environment: this shell need not have it.
+wenv() { env LC_ALL="${KALV_LOCALE:-cs_CZ.UTF-8}" "$@"; }
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko install dialogs
 export WINEARCH=win64
 

@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64           # cross compiler and windres (posix threads)
     wine wine64 xvfb xauth         # running and testing the Windows program
     fonts-wine                     # Wine's own fonts: the caption buttons' symbols
+    fonts-ipafont-gothic           # a Japanese font: the tests' Japanese system has one
     googletest                     # test framework, built from source
     clang libclang-rt-14-dev       # fuzzing
     xdotool imagemagick            # real clicks and screenshots

@@ -1,7 +1,9 @@
 // End to end: the real Kalv.exe started in a folder of its own with the
 // shipped Kalv.ini, its board size changed, and played through what a player
 // sees: its window, caption and pixels on screen, its message boxes, and its
-// exit code.
+// exit code. Its texts are read as Unicode, as shown: under Wine the tests run
+// on a Japanese system (code page 932), where they read right only in Kalv's
+// own code page.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,10 +19,10 @@ namespace {
 
 const COLORREF kBack = 0xD8D8D8, kBack2 = 0xC0C0C0, kMine = 0x202020; // as shipped
 
-std::string Text(HWND w)
+std::wstring Text(HWND w)
 {
-    char text[256] = "";
-    GetWindowTextA(w, text, sizeof text);
+    wchar_t text[256] = L"";
+    GetWindowTextW(w, text, 256);
     return text;
 }
 
@@ -59,27 +61,27 @@ struct Kalv {
         si.wShowWindow = SW_HIDE; // the show state is not the game's to follow
         EXPECT_TRUE(CreateProcessA(KALV_EXE, NULL, NULL, NULL, FALSE, 0, NULL, dir, &si, &pi));
     }
-    ~Kalv() { TerminateProcess(pi.hProcess, 99); }
-    // A visible window of the class with a title; null when the game ends
-    // first or nothing comes within 15 seconds.
+    ~Kalv() { TerminateProcess(pi.hProcess, 99), WaitForSingleObject(pi.hProcess, 5000); }
+    // A visible window of this game of the class, with a title; null when the
+    // game ends first or nothing comes within 15 seconds.
     HWND Wait(const char* cls)
     {
         for (int t = 0; t < 1500 && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT; ++t)
-            if (HWND w = FindWindowA(cls, NULL); w && IsWindowVisible(w) && Text(w) != "")
-                return Sleep(100), w; // let a box finish laying itself out
+            for (HWND w = NULL; (w = FindWindowExA(NULL, w, cls, NULL));)
+                if (DWORD id; GetWindowThreadProcessId(w, &id) && id == pi.dwProcessId &&
+                              IsWindowVisible(w) && Text(w) != L"")
+                    return Sleep(100), w; // let a box finish laying itself out
         return NULL;
     }
     // The next box as "title|text|button ids|owned"; then it is answered.
-    std::string Answer(int button)
+    std::wstring Answer(int button)
     {
         const HWND box = Wait("#32770");
-        char text[256] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        std::string seen = Text(box) + "|" + text + "|";
+        std::wstring seen = Text(box) + L"|" + Text(GetDlgItem(box, 0xFFFF)) + L"|";
         for (HWND c = box ? GetWindow(box, GW_CHILD) : NULL; c; c = GetWindow(c, GW_HWNDNEXT))
             if (GetDlgCtrlID(c) < 10 && IsWindowVisible(c)) // the buttons
-                seen += std::to_string(GetDlgCtrlID(c));
-        seen += GetWindow(box, GW_OWNER) ? "|owned" : "|";
+                seen += std::to_wstring(GetDlgCtrlID(c));
+        seen += GetWindow(box, GW_OWNER) ? L"|owned" : L"|";
         PostMessageA(box, WM_COMMAND, button, 0);
         for (int t = 0; t < 500 && IsWindow(box); ++t)
             Sleep(10);
@@ -97,7 +99,7 @@ struct Kalv {
 TEST(Kalv, NoSettingsFileIsAnErrorAndExitCodeOne)
 {
     Kalv kalv(0, 0, 0);
-    EXPECT_EQ(kalv.Answer(IDOK), "Chyba|Nelze najit soubor Kalv.ini.|1|");
+    EXPECT_EQ(kalv.Answer(IDOK), L"Chyba|Nelze najit soubor Kalv.ini.|1|");
     EXPECT_FALSE(kalv.Wait("Class Kalv"));
     EXPECT_EQ(kalv.Exit(), 1);
 }
@@ -107,7 +109,7 @@ TEST(Kalv, NoSettingsFileIsAnErrorAndExitCodeOne)
 TEST(Kalv, WarningThenAWinYesAndClose)
 {
     Kalv kalv(8, 5, 0);
-    EXPECT_EQ(kalv.Answer(IDOK), "Upozornění|Minimální šířka i délka musí bít 6 políček.|1|");
+    EXPECT_EQ(kalv.Answer(IDOK), L"Upozornění|Minimální šířka i délka musí bít 6 políček.|1|");
     const HWND game = kalv.Wait("Class Kalv");
     ASSERT_TRUE(game);
     RECT client, outer, frame = {0, 0, 160, 120}; // the board, its frame, centred on the screen
@@ -120,7 +122,7 @@ TEST(Kalv, WarningThenAWinYesAndClose)
                                                   (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
 
     Click(game, WM_RBUTTONDOWN, 3, 5); // the caption is new at once
-    EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')), "Hledání min [zbývá najít -1 minu, čas");
+    EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')), L"Hledání min [zbývá najít -1 minu, čas");
     RedrawWindow(game, NULL, NULL,
                  RDW_INVALIDATE | RDW_ERASE); // the board stays, not the background
     Sleep(300);
@@ -129,13 +131,13 @@ TEST(Kalv, WarningThenAWinYesAndClose)
     Sleep(2000);          // the clock runs on; the win tells it, Yes starts it again
     Click(game, WM_LBUTTONDOWN, 47, 19);
     ASSERT_TRUE(kalv.Wait("#32770"));
-    const std::string seconds = Text(game).substr(Text(game).rfind(' ') + 1); // as the box is shown
-    EXPECT_EQ(kalv.Answer(IDOK), "Kalv|Gratuluji, našli jste všechny miny za " +
-                                     seconds.substr(0, seconds.size() - 1) + " sekund.|1|owned");
-    EXPECT_GE(atoi(seconds.c_str()), 2);
-    EXPECT_EQ(kalv.Answer(IDYES), "Kalv|Chcete hrát znova?|67|owned");
+    const std::wstring seconds = Text(game).substr(Text(game).rfind(' ') + 1); // as the box is shown
+    EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Gratuluji, našli jste všechny miny za " +
+                                     seconds.substr(0, seconds.size() - 1) + L" sekund.|1|owned");
+    EXPECT_GE(_wtoi(seconds.c_str()), 2);
+    EXPECT_EQ(kalv.Answer(IDYES), L"Kalv|Chcete hrát znova?|67|owned");
     EXPECT_EQ(Pixel(game, 47, 10, 10), kBack2); // a new board, all covered
-    EXPECT_LE(atoi(Text(game).c_str() + Text(game).rfind(' ')), 1) << Text(game);
+    EXPECT_LE(_wtoi(Text(game).c_str() + Text(game).rfind(' ')), 1) << Text(game);
     PostMessageA(game, WM_CLOSE, 0, 0);
     EXPECT_EQ(kalv.Exit(), 0);
 }
@@ -151,8 +153,8 @@ TEST(Kalv, LossOnTheFirstBoardThenNo)
     SetWindowPos(kalv.Wait("#32770"), NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Sleep(200); // behind the box the board is open
     EXPECT_EQ(Pixel(game, 41, 10, 10), kMine);
-    EXPECT_EQ(kalv.Answer(IDOK), "Kalv|Šlápnul jste na minu!|1|owned");
-    EXPECT_EQ(kalv.Answer(IDNO), "Kalv|Chcete hrát znova?|67|owned");
+    EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Šlápnul jste na minu!|1|owned");
+    EXPECT_EQ(kalv.Answer(IDNO), L"Kalv|Chcete hrát znova?|67|owned");
     EXPECT_EQ(kalv.Exit(), 0);
 }
 
