@@ -6,7 +6,8 @@
 #   wine-run.sh --prefix DIR --shutdown      end the display and Wine server now
 #
 # Several copies may run at once (ctest -j): they share one Xvfb display and one
-# Wine server per prefix, counted under a lock. The last copy to leave schedules a
+# Wine server per prefix, each copy listed by its process id under a lock (a copy
+# that was killed drops off the list by itself). The last copy to leave schedules a
 # short-lived reaper that ends both unless another copy has arrived meanwhile, so a
 # run of many tests pays for Wine's start only once and nothing is left behind.
 #
@@ -54,6 +55,15 @@ export WINEARCH=win64
 exec 9>"$state/lock"
 
 read_state() { cat "$state/$1" 2>/dev/null || echo "$2"; }
+# How many copies still run: the listed ones whose process lives.
+users() {
+    local f n=0
+    for f in "$state"/user.*; do
+        [ -e "$f" ] || continue
+        if kill -0 "${f##*.}" 2>/dev/null; then n=$((n + 1)); else rm -f "$f"; fi
+    done
+    echo $n
+}
 
 # Ends the display and the Wine server of this prefix. Called with the lock held.
 stop_all() {
@@ -64,7 +74,7 @@ stop_all() {
         kill "$pid" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     fi
-    rm -f "$state/xvfb.pid" "$state/display" "$state/count"
+    rm -f "$state/xvfb.pid" "$state/display" "$state"/user.*
 }
 
 if [ $shutdown = 1 ]; then
@@ -114,7 +124,7 @@ if [ ! -f "$prefix/.kalv-unmanaged" ]; then
     wenv wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >/dev/null 2>&1 9>&- && touch "$prefix/.kalv-unmanaged"
 fi
-echo $(($(read_state count 0) + 1)) >"$state/count"
+: >"$state/user.$$"
 flock -u 9
 
 # The program's output goes through a file: services that Wine starts on the
@@ -126,16 +136,14 @@ cat "$out"
 rm -f "$out"
 
 flock 9
-count=$(($(read_state count 1) - 1))
-[ $count -lt 0 ] && count=0
-echo $count >"$state/count"
-if [ $count -eq 0 ]; then
+rm -f "$state/user.$$"
+if [ "$(users)" = 0 ]; then
     # Linger a moment so that the next test finds everything running.
     setsid bash -c '
         exec 9>"$1/lock"
         sleep 3
         flock 9
-        [ "$(cat "$1/count" 2>/dev/null || echo 0)" = 0 ] || exit 0
+        for f in "$1"/user.*; do [ -e "$f" ] && kill -0 "${f##*.}" 2>/dev/null && exit 0; done
         WINEPREFIX="$2" wineserver -k >/dev/null 2>&1 9>&-
         pid=$(cat "$1/xvfb.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
         rm -f "$1/xvfb.pid" "$1/display"

@@ -12,7 +12,6 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -39,9 +38,12 @@ void Click(HWND game, UINT message, int i, int d)
 }
 
 // One run of Kalv.exe in a folder of the test's own: with the shipped Kalv.ini
-// but for the board's size and mines, or with none when the width is 0.
+// but for the board's size and mines, or with none when the width is 0. The
+// game ends with its job, that is with this object or this test program, even
+// one killed half-way: no game outlives its test to stand in the next one's way.
 struct Kalv {
     PROCESS_INFORMATION pi = {};
+    HANDLE job = CreateJobObjectA(NULL, NULL);
     Kalv(int width, int height, int mines)
     {
         char dir[MAX_PATH];
@@ -50,18 +52,21 @@ struct Kalv {
         const std::string ini = std::string(dir) + "\\Kalv.ini";
         DeleteFileA(ini.c_str()); // left by the run before
         std::ifstream shipped(KALV_INI);
-        const std::string colours((std::istreambuf_iterator<char>(shipped)), {});
+        shipped.ignore(99, '\n'), shipped.ignore(99, '\n'), shipped.ignore(99, '\n'); // the board
         if (width)
             std::ofstream(ini) << "width = " << width << "\nheight = " << height
                                << "\nmines count = " << mines << "\n"
-                               << colours.substr(colours.find("backcolor"));
+                               << shipped.rdbuf();
         STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESHOWWINDOW;
-        si.wShowWindow = SW_HIDE; // the show state is not the game's to follow
+        // The show state is not the game's to follow.
+        si.cb = sizeof si, si.dwFlags = STARTF_USESHOWWINDOW, si.wShowWindow = SW_HIDE;
         EXPECT_TRUE(CreateProcessA(KALV_EXE, NULL, NULL, NULL, FALSE, 0, NULL, dir, &si, &pi));
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit = {};
+        limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limit, sizeof limit);
+        AssignProcessToJobObject(job, pi.hProcess);
     }
-    ~Kalv() { TerminateProcess(pi.hProcess, 99), WaitForSingleObject(pi.hProcess, 5000); }
+    ~Kalv() { CloseHandle(job), WaitForSingleObject(pi.hProcess, 5000); }
     // A visible window of this game of the class, with a title; null when the
     // game ends first or nothing comes within 15 seconds.
     HWND Wait(const char* cls)
@@ -122,16 +127,17 @@ TEST(Kalv, WarningThenAWinYesAndClose)
                                                   (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
 
     Click(game, WM_RBUTTONDOWN, 3, 5); // the caption is new at once
-    EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')), L"Hledání min [zbývá najít -1 minu, čas");
-    RedrawWindow(game, NULL, NULL,
-                 RDW_INVALIDATE | RDW_ERASE); // the board stays, not the background
+    EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')),
+              L"Hledání min [zbývá najít -1 minu, čas");
+    // The board stays, not the background: a covered cell's light edge, not grey.
+    RedrawWindow(game, NULL, NULL, RDW_INVALIDATE | RDW_ERASE);
     Sleep(300);
-    EXPECT_EQ(Pixel(game, 10, 5, 0),
-              0xFFFFFFu); // a covered cell's light edge; the background is grey
-    Sleep(2000);          // the clock runs on; the win tells it, Yes starts it again
+    EXPECT_EQ(Pixel(game, 10, 5, 0), 0xFFFFFFu);
+    Sleep(2000); // the clock runs on; the win tells it, Yes starts it again
     Click(game, WM_LBUTTONDOWN, 47, 19);
     ASSERT_TRUE(kalv.Wait("#32770"));
-    const std::wstring seconds = Text(game).substr(Text(game).rfind(' ') + 1); // as the box is shown
+    // The seconds as the box is shown.
+    const std::wstring seconds = Text(game).substr(Text(game).rfind(' ') + 1);
     EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Gratuluji, našli jste všechny miny za " +
                                      seconds.substr(0, seconds.size() - 1) + L" sekund.|1|owned");
     EXPECT_GE(_wtoi(seconds.c_str()), 2);
