@@ -23,9 +23,25 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 cd "$root/game"
 
+# Wine's own messages (making a new prefix, and whatever it reports while the
+# game runs) go to a log: they are not the player's business unless it fails.
+winelog=$root/build/play-wine.log
+: >"$winelog"
+prepare_prefix() {
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    echo "play: preparing Wine's folder $WINEPREFIX (first start only, a few seconds)"
+    env LC_ALL=cs_CZ.UTF-8 wineboot -i </dev/null >>"$winelog" 2>&1 && return 0
+    echo "play: Wine could not prepare $WINEPREFIX; its messages are in $winelog" >&2
+    exit 1
+}
+
 if [ -n "${DISPLAY:-}" ]; then
-    echo "play: starting Kalv (the first start of a new Wine prefix takes a few seconds)"
-    exec env LC_ALL=cs_CZ.UTF-8 wine "$exe"
+    prepare_prefix
+    echo "play: starting Kalv"
+    rc=0
+    env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >>"$winelog" 2>&1 || rc=$?
+    [ $rc -eq 0 ] || echo "play: Kalv ended with exit code $rc; Wine's messages are in $winelog" >&2
+    exit $rc
 fi
 
 # No display: a virtual one, a screenshot, and the game ended.
@@ -46,6 +62,7 @@ export DISPLAY=":$n"
 # Without a window manager Wine draws the frame and caption itself only for
 # unmanaged windows; a prefix of its own keeps that from a desktop session.
 export WINEPREFIX=$root/build/windows/wineprefix-shot
+prepare_prefix
 env LC_ALL=cs_CZ.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >/dev/null 2>&1
 # Wine draws those caption buttons with the symbols of its own Marlett font.
