@@ -15,6 +15,8 @@
 # own prefix and display, since one Wine server drives one display.
 # KALV_LOCALE chooses the system's language (default cs_CZ.UTF-8, whose ANSI
 # code page is 1250); Wine takes it from the name, installed here or not.
+# KALV_FAKETIME=2026-03-14T10:59:58 stops the program's wall clock at that
+# moment (libfaketime); the monotonic clock, which Wine's timeouts use, runs on.
 set -u
 
 die() { echo "wine-run: $*" >&2; exit 125; }
@@ -85,6 +87,12 @@ fi
 
 command -v wine >/dev/null || die "wine is not installed (run scripts/setup.sh)"
 command -v Xvfb >/dev/null || die "Xvfb is not installed (run scripts/setup.sh)"
+clock=()
+if [ -n "${KALV_FAKETIME:-}" ]; then
+    lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+    [ -n "$lib" ] || die "KALV_FAKETIME needs libfaketime (run scripts/setup.sh)"
+    clock=(LD_PRELOAD="$lib" FAKETIME="${KALV_FAKETIME/T/ }" FAKETIME_DONT_FAKE_MONOTONIC=1)
+fi
 
 flock 9
 
@@ -130,7 +138,7 @@ flock -u 9
 # The program's output goes through a file: services that Wine starts on the
 # way inherit it and outlive the program, and would hold the caller's pipe open.
 out=$(mktemp "$state/out.XXXXXX")
-wenv wine "$@" 9>&- </dev/null >"$out" 2>&1
+wenv "${clock[@]}" wine "$@" 9>&- </dev/null >"$out" 2>&1
 rc=$?
 cat "$out"
 rm -f "$out"

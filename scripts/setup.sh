@@ -12,6 +12,7 @@ packages=(
     googletest                     # test framework, built from source
     clang libclang-rt-14-dev       # fuzzing
     xdotool imagemagick            # real clicks and screenshots
+    libfaketime                    # a test with the wall clock stopped
     zip                            # release package
 )
 

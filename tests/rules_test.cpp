@@ -14,7 +14,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "minefield/minefield.h"
