@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "minefield/minefield.h"
+#include "app/app.h"
 #include "presentation/presentation.h"
 #include "settings/settings.h"
 
 namespace {
 
-const DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // the game window's
-HWND g_hWnd = NULL;
+HWND s_window = NULL;
 
 double Now()
 {
@@ -105,7 +105,7 @@ int main(int argc, char** argv)
     memcpy(g_colors, palette, sizeof palette);
 
     // The largest board whose window fits this screen.
-    const ScreenInfo screen = MeasureScreen(kStyle);
+    const ScreenInfo screen = MeasureScreen(kWindowStyle);
     BoardLayout fit = {100000, 100000, 0, 0, 0, 0, 0};
     FitBoardToScreen(&fit, screen);
     if (!CreateMap(fit.width, fit.height, 0)) {
@@ -119,10 +119,10 @@ int main(int argc, char** argv)
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "Kalv bench";
     RegisterClassA(&wc);
-    g_hWnd = CreateWindowExA(0, wc.lpszClassName, "bench", kStyle, 0, 0, fit.windowWidth,
-                             fit.windowHeight, NULL, NULL, wc.hInstance, NULL);
-    ShowWindow(g_hWnd, SW_SHOW);
-    CreateDrawingObjects(g_hWnd);
+    s_window = CreateWindowExA(0, wc.lpszClassName, "bench", kWindowStyle, 0, 0,
+                             fit.windowWidth, fit.windowHeight, NULL, NULL, wc.hInstance, NULL);
+    ShowWindow(s_window, SW_SHOW);
+    CreateDrawingObjects(s_window);
 
     printf("screen %dx%d, board %dx%d cells (%dx%d pixels), %d runs each\n", (int)screen.metricsWidth,
            (int)screen.metricsHeight, g_mw, g_mh, g_mw * CELL_SIZE, g_mh * CELL_SIZE, runs);
@@ -163,8 +163,8 @@ int main(int argc, char** argv)
         }, [] { DrawMap(); }));
     }
 
-    ReleaseDrawingObjects(g_hWnd);
-    DestroyWindow(g_hWnd);
+    ReleaseDrawingObjects(s_window);
+    DestroyWindow(s_window);
     FreeMap();
     return 0;
 }

@@ -147,11 +147,12 @@ flock 9
 rm -f "$state/user.$$"
 if [ "$(users)" = 0 ]; then
     # Linger a moment so that the next test finds everything running.
-    setsid bash -c '
+    setsid bash -c "$(declare -f users)"'
+        state=$1
         exec 9>"$1/lock"
         sleep 3
         flock 9
-        for f in "$1"/user.*; do [ -e "$f" ] && kill -0 "${f##*.}" 2>/dev/null && exit 0; done
+        [ "$(users)" = 0 ] || exit 0
         WINEPREFIX="$2" wineserver -k >/dev/null 2>&1 9>&-
         pid=$(cat "$1/xvfb.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
         rm -f "$1/xvfb.pid" "$1/display"
