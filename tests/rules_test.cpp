@@ -60,6 +60,7 @@ TEST(Minefield, RandomGamesFollowTheRules)
         const int w = 1 + random(24), h = 1 + random(18), n = w * h,
                   mines = random(4) ? random(n) : -random(5);
         ASSERT_TRUE(CreateMap(w, h, mines));
+        ASSERT_EQ(g_pm, mines); // the caption counts from it, the next board is built from it
         std::vector<Cell> want(g_m, g_m + n);
         int laid = 0;
         for (int i = 0; i < n; ++i) {
@@ -199,6 +200,7 @@ TEST(StartupChecks, MessagesInOrderThenTheBoardOrAStop)
         std::string head = c[0];
         std::replace(head.begin(), head.end(), '|', '\n');
         FILE* f = head != "none" ? Temp(head + "\n" + File().substr(File().find("back"))) : nullptr;
+        memset(g_colors, 0xAB, sizeof g_colors); // none of the file's
         const SettingsPlan plan =
             PlanSettings(f, {mode[0], mode[1], metrics[0], metrics[1], {-3, -26, 3, 3}});
         if (f)
@@ -213,6 +215,9 @@ TEST(StartupChecks, MessagesInOrderThenTheBoardOrAStop)
                 << c[0] << ": " << m.text;
         }
         EXPECT_EQ(plan.go, messages.find_first_of("NBM") == std::string::npos) << c[0];
+        for (int i = 0; plan.go && i < 12; ++i) // every colour of the file, for the painting
+            EXPECT_EQ(g_colors[i], strtoul(kEntries[3 + i][1], NULL, 16))
+                << c[0] << " colour " << i;
         const BoardLayout& b = plan.board;
         const std::array<int32_t, 6> got = {b.width,     b.height,      b.windowLeft,
                                             b.windowTop, b.windowWidth, b.windowHeight};
