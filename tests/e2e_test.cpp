@@ -25,6 +25,14 @@ std::wstring Text(HWND w)
     return text;
 }
 
+// Waits in real time. Sleep would not: on a fast clock (libfaketime) it runs
+// fast too, while waits on objects keep Wine's server's own clock.
+void Pause(DWORD ms)
+{
+    static const HANDLE never = CreateEventA(NULL, TRUE, FALSE, NULL);
+    WaitForSingleObject(never, ms);
+}
+
 // Cell i of the 8-wide board at (dx, dy) inside it, as the window shows it.
 COLORREF Pixel(HWND game, int i, int dx, int dy)
 {
@@ -35,6 +43,39 @@ COLORREF Pixel(HWND game, int i, int dx, int dy)
 void Click(HWND game, UINT message, int i, int d)
 {
     SendMessageTimeoutA(game, message, 0, MAKELPARAM(i % 8 * 20 + d, i / 8 * 20 + d), 0, 300, NULL);
+}
+
+// The system icon a message box shows: its icon control's pixels, read through
+// the box's own DC, against each icon drawn here on the same background.
+std::wstring IconOf(HWND box)
+{
+    HWND icon = GetWindow(box, GW_CHILD);
+    while (icon && (GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        icon = GetWindow(icon, GW_HWNDNEXT);
+    RECT r = {};
+    GetWindowRect(icon, &r);
+    MapWindowPoints(NULL, box, (POINT*)&r, 2);
+    const HDC dc = GetDC(box), drawn = CreateCompatibleDC(dc);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right - r.left, r.bottom - r.top);
+    SelectObject(drawn, bitmap);
+    SelectObject(drawn, GetStockObject(DC_BRUSH));
+    const wchar_t* names[] = {L"error", L"question", L"warning", L"information"};
+    std::wstring found = L"none";
+    for (int i = 0; i < 4 && icon; ++i) {
+        SetDCBrushColor(drawn, GetPixel(dc, r.left, r.top));
+        PatBlt(drawn, 0, 0, r.right - r.left, r.bottom - r.top, PATCOPY);
+        DrawIconEx(drawn, 0, 0, LoadIconA(NULL, MAKEINTRESOURCEA(32513 + i)), 0, 0, 0, NULL,
+                   DI_NORMAL);
+        bool same = true;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                same &= GetPixel(drawn, x - r.left, y - r.top) == GetPixel(dc, x, y);
+        found = same ? names[i] : found;
+    }
+    DeleteDC(drawn);
+    DeleteObject(bitmap);
+    ReleaseDC(box, dc);
+    return found;
 }
 
 // One run of Kalv.exe in a folder of the test's own: with the shipped Kalv.ini
@@ -75,10 +116,10 @@ struct Kalv {
             for (HWND w = NULL; (w = FindWindowExA(NULL, w, cls, NULL));)
                 if (DWORD id; GetWindowThreadProcessId(w, &id) && id == pi.dwProcessId &&
                               IsWindowVisible(w) && Text(w) != L"")
-                    return Sleep(100), w; // let a box finish laying itself out
+                    return Pause(100), w; // let a box finish laying itself out
         return NULL;
     }
-    // The next box as "title|text|button ids|owned"; then it is answered.
+    // The next box as "title|text|button ids|owned|icon"; then it is answered.
     std::wstring Answer(int button)
     {
         const HWND box = Wait("#32770");
@@ -86,10 +127,11 @@ struct Kalv {
         for (HWND c = box ? GetWindow(box, GW_CHILD) : NULL; c; c = GetWindow(c, GW_HWNDNEXT))
             if (GetDlgCtrlID(c) < 10 && IsWindowVisible(c)) // the buttons
                 seen += std::to_wstring(GetDlgCtrlID(c));
-        seen += GetWindow(box, GW_OWNER) ? L"|owned" : L"|";
+        seen += GetWindow(box, GW_OWNER) ? L"|owned|" : L"||";
+        seen += IconOf(box);
         PostMessageA(box, WM_COMMAND, button, 0);
         for (int t = 0; t < 500 && IsWindow(box); ++t)
-            Sleep(10);
+            Pause(10);
         return seen;
     }
     int Exit()
@@ -104,17 +146,20 @@ struct Kalv {
 TEST(Kalv, NoSettingsFileIsAnErrorAndExitCodeOne)
 {
     Kalv kalv(0, 0, 0);
-    EXPECT_EQ(kalv.Answer(IDOK), L"Chyba|Nelze najit soubor Kalv.ini.|1|");
+    EXPECT_EQ(kalv.Answer(IDOK), L"Chyba|Nelze najit soubor Kalv.ini.|1||error");
     EXPECT_FALSE(kalv.Wait("Class Kalv"));
     EXPECT_EQ(kalv.Exit(), 1);
 }
 
-// A board raised to 8 x 6 with a warning, its window placed; a board without
-// mines, won by the first click.
+// A board raised to 8 x 6 with a warning, its window placed; a board of -3
+// mines, which lays none and is won by the first click, its count shown as
+// given on this board and the next. The win tells the seconds the caption
+// shows, not the clock's: run again on a clock a hundred times fast.
 TEST(Kalv, WarningThenAWinYesAndClose)
 {
-    Kalv kalv(8, 5, 0);
-    EXPECT_EQ(kalv.Answer(IDOK), L"Upozornění|Minimální šířka i délka musí bít 6 políček.|1|");
+    Kalv kalv(8, 5, -3);
+    EXPECT_EQ(kalv.Answer(IDOK),
+              L"Upozornění|Minimální šířka i délka musí bít 6 políček.|1||warning");
     const HWND game = kalv.Wait("Class Kalv");
     ASSERT_TRUE(game);
     RECT client, outer, frame = {0, 0, 160, 120}; // the board, its frame, centred on the screen
@@ -128,22 +173,24 @@ TEST(Kalv, WarningThenAWinYesAndClose)
 
     Click(game, WM_RBUTTONDOWN, 3, 5); // the caption is new at once
     EXPECT_EQ(Text(game).substr(0, Text(game).rfind(' ')),
-              L"Hledání min [zbývá najít -1 minu, čas");
+              L"Hledání min [zbývá najít -4 miny, čas");
     // The board stays, not the background: a covered cell's light edge, not grey.
     RedrawWindow(game, NULL, NULL, RDW_INVALIDATE | RDW_ERASE);
-    Sleep(300);
+    Pause(300);
     EXPECT_EQ(Pixel(game, 10, 5, 0), 0xFFFFFFu);
-    Sleep(2000); // the clock runs on; the win tells it, Yes starts it again
+    Pause(2000); // the clock runs on; the win tells it, Yes starts it again
     Click(game, WM_LBUTTONDOWN, 47, 19);
     ASSERT_TRUE(kalv.Wait("#32770"));
-    // The seconds as the box is shown.
-    const std::wstring seconds = Text(game).substr(Text(game).rfind(' ') + 1);
+    const std::wstring seconds = Text(game).substr(Text(game).rfind(' ') + 1); // "N]"
     EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Gratuluji, našli jste všechny miny za " +
-                                     seconds.substr(0, seconds.size() - 1) + L" sekund.|1|owned");
+                                     seconds.substr(0, seconds.size() - 1) +
+                                     L" sekund.|1|owned|information");
     EXPECT_GE(_wtoi(seconds.c_str()), 2);
-    EXPECT_EQ(kalv.Answer(IDYES), L"Kalv|Chcete hrát znova?|67|owned");
+    EXPECT_EQ(kalv.Answer(IDYES), L"Kalv|Chcete hrát znova?|67|owned|question");
     EXPECT_EQ(Pixel(game, 47, 10, 10), kBack2); // a new board, all covered
-    EXPECT_LE(_wtoi(Text(game).c_str() + Text(game).rfind(' ')), 1) << Text(game);
+    const std::wstring next = Text(game);
+    EXPECT_EQ(next.substr(0, next.rfind(' ')), L"Hledání min [zbývá najít -3 miny, čas");
+    EXPECT_LT(_wtoi(next.c_str() + next.rfind(' ')), _wtoi(seconds.c_str())) << next;
     PostMessageA(game, WM_CLOSE, 0, 0);
     EXPECT_EQ(kalv.Exit(), 0);
 }
@@ -157,10 +204,10 @@ TEST(Kalv, LossOnTheFirstBoardThenNo)
     ASSERT_TRUE(game);
     Click(game, WM_LBUTTONDOWN, 41, 0);
     SetWindowPos(kalv.Wait("#32770"), NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sleep(200); // behind the box the board is open
+    Pause(200); // behind the box the board is open
     EXPECT_EQ(Pixel(game, 41, 10, 10), kMine);
-    EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Šlápnul jste na minu!|1|owned");
-    EXPECT_EQ(kalv.Answer(IDNO), L"Kalv|Chcete hrát znova?|67|owned");
+    EXPECT_EQ(kalv.Answer(IDOK), L"Kalv|Šlápnul jste na minu!|1|owned|information");
+    EXPECT_EQ(kalv.Answer(IDNO), L"Kalv|Chcete hrát znova?|67|owned|question");
     EXPECT_EQ(kalv.Exit(), 0);
 }
 
