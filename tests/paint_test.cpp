@@ -41,38 +41,56 @@ struct Paint : ::testing::Test {
 
 // Each look: its cell (value, open, mark), the colours of its top and left
 // edges, of its bottom and right edges and of its fill, and the ink in its
-// middle: a digit, "!", "?" or the mine's disc.
+// middle: a character (a digit, "!" or "?") or the mine's disc.
 TEST_F(Paint, EveryCellLook)
 {
     const COLORREF back = kColors[0], back2 = kColors[1], raster = kColors[2];
-    std::tuple<Cell, COLORREF, COLORREF, COLORREF, COLORREF> looks[16] = {
-        {{0, 0, 0}, kWhite, 0, back2, kNone},          {{0, 0, 1}, kWhite, 0, back2, kRed},
-        {{0, 0, 2}, kWhite, 0, back2, kBlue},          {{5, 0, 0}, kWhite, 0, back2, kNone},
-        {{-1, 0, 0}, kWhite, 0, back2, kNone},         {{0, 1, 1}, raster, raster, back, kNone},
-        {{-1, 1, 2}, raster, raster, back, kColors[3]}};
+    std::tuple<Cell, COLORREF, COLORREF, COLORREF, COLORREF, char> looks[16] = {
+        {{0, 0, 0}, kWhite, 0, back2, kNone, 0},
+        {{0, 0, 1}, kWhite, 0, back2, kRed, '!'},
+        {{0, 0, 2}, kWhite, 0, back2, kBlue, '?'},
+        {{5, 0, 0}, kWhite, 0, back2, kNone, 0},
+        {{-1, 0, 0}, kWhite, 0, back2, kNone, 0},
+        {{0, 1, 1}, raster, raster, back, kNone, 0},
+        {{-1, 1, 2}, raster, raster, back, kColors[3], 0}};
     for (int v = 1; v <= 8; ++v)
-        looks[6 + v] = {{v, 1, 0}, raster, raster, back, kColors[3 + v]};
-    looks[15] = {{0, 1, 0}, raster, raster, back, kNone};
+        looks[6 + v] = {{v, 1, 0}, raster, raster, back, kColors[3 + v], (char)('0' + v)};
+    looks[15] = {{0, 1, 0}, raster, raster, back, kNone, 0};
     for (int x = 0; x < 16; ++x)
         g_m[x] = std::get<0>(looks[x]);
     DrawMap();
     for (int x = 0; x < 16; ++x) {
-        const auto& [cell, topLeft, bottomRight, fill, ink] = looks[x];
-        int inked = 0, other = 0;
+        const auto& [cell, topLeft, bottomRight, fill, ink, character] = looks[x];
+        // Two rows below, what GDI's own text output makes of the character in
+        // its ink, on the fill and centred: the right character, and nothing
+        // around it but the fill.
+        const RECT below = {x * 20, 40, x * 20 + 20, 60};
+        SetDCBrushColor(g_hDC, fill);
+        FillRect(g_hDC, &below, (HBRUSH)GetStockObject(DC_BRUSH));
+        SetTextColor(g_hDC, ink);
+        SetBkMode(g_hDC, TRANSPARENT);
+        SIZE size;
+        GetTextExtentPoint32A(g_hDC, &character, 1, &size);
+        TextOutA(g_hDC, x * 20 + (20 - size.cx) / 2, 40 + (20 - size.cy) / 2, &character, 1);
+        int inked = 0, other = 0, unlike = 0;
         double cx = 0, cy = 0;
         for (int py = 0; py < 20; ++py)
             for (int px = 0; px < 20; ++px) {
                 const COLORREF c = GetPixel(g_hDC, x * 20 + px, py);
-                if (px == 0 || py == 0 || px == 19 || py == 19)
+                if (px == 0 || py == 0 || px == 19 || py == 19) {
                     ASSERT_EQ(c, px == 0 || py == 0 ? topLeft : bottomRight)
                         << x << ": " << px << "," << py;
-                else if (c != fill)
+                    continue;
+                }
+                if (c != fill)
                     inked += c == ink, ++other, cx += px, cy += py;
+                unlike += character && c != GetPixel(g_hDC, x * 20 + px, 40 + py);
             }
         EXPECT_EQ(other > 0, ink != kNone) << "look " << x;
-        EXPECT_GT(inked, ink == kColors[3] ? 80 : other ? 0 : -1) << "look " << x;
+        EXPECT_GT(inked, ink == kColors[3] ? 80 : -1) << "look " << x;
         EXPECT_TRUE(!other || (fabs(cx / other - 9.5) < 3 && fabs(cy / other - 9.5) < 3))
             << "look " << x;
+        EXPECT_EQ(unlike, 0) << "look " << x << " is not " << character;
     }
 }
 
