@@ -40,8 +40,23 @@ set(stage "${OUT_DIR}/${NAME}")
 file(REMOVE_RECURSE "${stage}" "${OUT_DIR}/${NAME}.zip")
 file(COPY "${EXE}" DESTINATION "${stage}" FILE_PERMISSIONS
      OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-file(COPY "${SOURCE_DIR}/game/Kalv.ini" "${SOURCE_DIR}/packaging/README.txt"
-     DESTINATION "${stage}" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The texts are read in Notepad, so they go out with CRLF line ends whatever
+# the checkout has: Notepad before Windows 10 shows bare LFs as one long line.
+# The readme starts with UTF-8's byte-order mark, by which every Notepad from
+# Windows 7 on reads its Czech as UTF-8 rather than guessing the system's code
+# page. Kalv.ini gets no mark: Kalv refuses a settings file that starts with one.
+string(ASCII 239 187 191 bom)
+function(copy_text source mark)
+    file(READ "${source}" text)
+    string(REGEX REPLACE "^${bom}" "" text "${text}")
+    string(REPLACE "\r\n" "\n" text "${text}")
+    string(REPLACE "\n" "\r\n" text "${text}")
+    get_filename_component(name "${source}" NAME)
+    file(WRITE "${stage}/${name}" "${mark}${text}")
+    file(CHMOD "${stage}/${name}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endfunction()
+copy_text("${SOURCE_DIR}/game/Kalv.ini" "")
+copy_text("${SOURCE_DIR}/packaging/README.txt" "${bom}")
 set(entries "${NAME}/Kalv.exe" "${NAME}/Kalv.ini" "${NAME}/README.txt")
 execute_process(COMMAND "${TOUCH}" -d "@${epoch}" ${entries} WORKING_DIRECTORY "${OUT_DIR}"
                 RESULT_VARIABLE rc)

@@ -4,9 +4,9 @@
 
     python3 resources/make_icon.py [output.ico]
 """
+import argparse
 import math
 import struct
-import sys
 
 SIZE = 32
 # Palette: index 0 is the (masked) background, then a ramp of greys from dark to light.
@@ -97,7 +97,16 @@ def ico(pixels):
     return icondir + entry + image
 
 
-if __name__ == "__main__":
-    out = sys.argv[1] if len(sys.argv) > 1 else "kalv.ico"
-    with open(out, "wb") as f:
+def main():
+    # An unknown option is refused rather than taken for the name of the file to write.
+    parser = argparse.ArgumentParser(
+        description="Draws Kalv's icon and writes it as a 32 x 32 icon with 16 colours.")
+    parser.add_argument("output", nargs="?", default="kalv.ico",
+                        help="the icon file to write (default: kalv.ico)")
+    args = parser.parse_args()
+    with open(args.output, "wb") as f:
         f.write(ico(draw()))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,6 +1,7 @@
 # The release. Kalv.exe, read with objdump, is a 64-bit GUI program that imports
 # only system DLLs and carries the icon groups "A" and 101. The ZIP holds it, the
-# shipped Kalv.ini and the readme, in that order. And the sources, copied to
+# shipped Kalv.ini and the readme, in that order, both texts with Windows line
+# ends and the readme marked as UTF-8 for Notepad. And the sources, copied to
 # another folder and built afresh, give the same Kalv.exe and ZIP, byte for byte.
 #   cmake -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=... -DNAME=Kalv-1.0.0-win64
 #         -DOBJDUMP=x86_64-w64-mingw32-objdump -P release.cmake
@@ -19,11 +20,16 @@ foreach(step "-DEXE=${BINARY_DIR}/Kalv.exe;-DSOURCE_DIR=${SOURCE_DIR};-DOUT_DIR=
     execute_process(COMMAND ${CMAKE_COMMAND} ${step} OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${WORK_DIR}/${NAME}.zip OUTPUT_VARIABLE entries)
-if(NOT entries STREQUAL "${NAME}/Kalv.exe\n${NAME}/Kalv.ini\n${NAME}/README.txt\n")
-    message(FATAL_ERROR "The ZIP holds:\n${entries}")
-endif()
 file(ARCHIVE_EXTRACT INPUT ${WORK_DIR}/${NAME}.zip DESTINATION ${WORK_DIR}/x)
-foreach(pair "x/${NAME}/Kalv.exe;${BINARY_DIR}/Kalv.exe" "x/${NAME}/Kalv.ini;${SOURCE_DIR}/game/Kalv.ini"
+file(READ ${WORK_DIR}/x/${NAME}/README.txt readme HEX)
+file(READ ${WORK_DIR}/x/${NAME}/Kalv.ini ini HEX)
+# In hex, two digits a byte: the readme's UTF-8 mark, then lines that each end in CRLF.
+if(NOT entries STREQUAL "${NAME}/Kalv.exe\n${NAME}/Kalv.ini\n${NAME}/README.txt\n"
+   OR NOT "${readme}${ini}" MATCHES "^efbbbf(([1-9a-f].|0[^ad])*0d0a)+$")
+    message(FATAL_ERROR "The ZIP holds (README.txt with the UTF-8 mark, both texts with CRLF):\n${entries}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files --ignore-eol ${WORK_DIR}/x/${NAME}/Kalv.ini ${SOURCE_DIR}/game/Kalv.ini COMMAND_ERROR_IS_FATAL ANY)
+foreach(pair "x/${NAME}/Kalv.exe;${BINARY_DIR}/Kalv.exe"
              "build/Kalv.exe;${BINARY_DIR}/Kalv.exe" "build/${NAME}.zip;${WORK_DIR}/${NAME}.zip")
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/${pair} COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
