@@ -12,3 +12,6 @@ extern bool g_quit;   // set when the player closes the window or declines anoth
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RetryGame();
+// Takes and dispatches every message of the thread, refreshing the caption
+// whenever none is waiting, until g_quit is set or the thread is asked to quit.
+void RunMainLoop();

@@ -13,7 +13,7 @@
 HWND g_hWnd = NULL;
 bool g_quit = false;
 
-static const char kClassName[] = "Class Kalv";
+static const wchar_t kClassName[] = L"Class Kalv";
 static const char kGameTitle[] = "Kalv";
 static const char kErrorTitle[] = "Chyba";
 static const char kNoMemory[] = "Na hrací plochu není dost paměti.";
@@ -25,12 +25,12 @@ static int s_exitCode = 0;
 
 static void ShowError(HWND owner, const char* text)
 {
-    MessageBoxA(owner, text, kErrorTitle, MB_OK | MB_ICONERROR);
+    ShowMessage(owner, text, kErrorTitle, MB_OK | MB_ICONERROR);
 }
 
 void RetryGame()
 {
-    if (MessageBoxA(g_hWnd, "Chcete hrát znova?", kGameTitle, MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    if (ShowMessage(g_hWnd, "Chcete hrát znova?", kGameTitle, MB_YESNO | MB_ICONQUESTION) == IDNO) {
         g_quit = true;
         return;
     }
@@ -71,7 +71,7 @@ static void OnLeftButton(LPARAM lParam)
         strcpy(text, "Šlápnul jste na minu!");
     else
         sprintf(text, "Gratuluji, našli jste všechny miny za %d sekund.", (int)g_delta_time);
-    MessageBoxA(g_hWnd, text, kGameTitle, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(g_hWnd, text, kGameTitle, MB_OK | MB_ICONINFORMATION);
     RetryGame();
 }
 
@@ -105,27 +105,32 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnRightButton(lParam);
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Waits for input, or until the clock reaches its next whole second, when the
-// caption's seconds may change. Only input that arrived since the queue was
-// last looked at wakes it, so a message for another window cannot keep it busy.
+// caption's seconds may change. Input already in the queue ends the wait at
+// once, even input the system counts as seen since it arrived.
 static void WaitForInputOrNextSecond()
 {
     SYSTEMTIME now;
     GetSystemTime(&now);
     const DWORD timeout = 1000 - now.wMilliseconds + 1;
-    MsgWaitForMultipleObjectsEx(0, NULL, timeout, QS_ALLINPUT, 0);
+    MsgWaitForMultipleObjectsEx(0, NULL, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-static void RunMainLoop()
+void RunMainLoop()
 {
     while (!g_quit) {
+        // Every message of the thread, not only the game window's: the input
+        // method's window and those of tools loaded into the process live on
+        // this thread too, and input stalls while their messages wait.
         MSG msg;
-        if (PeekMessageA(&msg, g_hWnd, 0, 0, PM_REMOVE)) {
+        if (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) // as after a close
+                g_quit = true;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
             continue;
         }
         DrawCap(g_hWnd, false);
@@ -145,7 +150,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
 
-    WNDCLASSA wc = {};
+    // A Unicode window: its caption is stored as the UTF-16 it is given, where
+    // an ANSI window would pass it through the system's code page.
+    WNDCLASSW wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = instance;
@@ -153,17 +160,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)GetStockObject(LTGRAY_BRUSH);
     wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc)) {
+    if (!RegisterClassW(&wc)) {
         ShowError(NULL, kNoWindow);
         FreeMap();
         return 1;
     }
 
-    g_hWnd = CreateWindowExA(0, kClassName, NULL, kWindowStyle, board.windowLeft, board.windowTop,
+    g_hWnd = CreateWindowExW(0, kClassName, NULL, kWindowStyle, board.windowLeft, board.windowTop,
                              board.windowWidth, board.windowHeight, NULL, NULL, instance, NULL);
     if (!g_hWnd) {
         ShowError(NULL, kNoWindow);
-        UnregisterClassA(kClassName, instance);
+        UnregisterClassW(kClassName, instance);
         FreeMap();
         return 1;
     }
@@ -180,7 +187,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     ReleaseDrawingObjects(g_hWnd);
     DestroyWindow(g_hWnd);
-    UnregisterClassA(kClassName, instance);
+    UnregisterClassW(kClassName, instance);
     FreeMap();
     return s_exitCode;
 }

@@ -8,8 +8,9 @@
 
 #include "minefield/minefield.h"
 
-// The text goes to the ANSI functions as Windows-1250 bytes. A compiler that kept
-// the UTF-8 of the source would make "á", "í", "ý" and "č" two bytes each.
+// The text is Windows-1250 bytes, widened only where it reaches the system. A
+// compiler that kept the UTF-8 of the source would make "á", "í", "ý" and "č"
+// two bytes each.
 static const char kTemplate[] = "Hledání min [zbývá najít %" PRId64 " %s, čas %" PRId64 "]";
 static_assert(sizeof("Hledání zbývá najít čas") == 24,
               "texts must be compiled to Windows-1250 (-fexec-charset=CP1250)");

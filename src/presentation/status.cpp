@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "settings/settings.h"
+
 SYSTEMTIME g_start_time;
 int32_t g_delta_time;
 
@@ -23,6 +25,9 @@ void DrawCap(HWND window, bool force)
     SYSTEMTIME now;
     GetSystemTime(&now);
     char text[128];
-    if (CaptionDue(text, sizeof text, ClockOf(g_start_time), ClockOf(now), &g_delta_time, force))
-        SetWindowTextA(window, text);
+    if (CaptionDue(text, sizeof text, ClockOf(g_start_time), ClockOf(now), &g_delta_time, force)) {
+        wchar_t wide[sizeof text];
+        WidenText(text, wide, (int)sizeof text);
+        SetWindowTextW(window, wide);
+    }
 }

@@ -36,7 +36,7 @@ struct BoardLayout {
 struct SettingsMessage {
     const char* text;
     const char* title;
-    uint32_t style; // for MessageBoxA: MB_OK with the error or warning icon
+    uint32_t style; // of the box: MB_OK with the error or warning icon
 };
 
 struct SettingsPlan {

@@ -3,6 +3,7 @@
 // game window exists.
 #include "settings/settings.h"
 
+#include <string.h>
 #include <windows.h>
 
 ScreenInfo MeasureScreen(DWORD windowStyle)
@@ -33,7 +34,21 @@ bool LoadSettings(DWORD windowStyle, BoardLayout* board)
     if (file)
         fclose(file);
     for (int i = 0; i < plan.messageCount; ++i)
-        MessageBoxA(NULL, plan.messages[i]->text, plan.messages[i]->title, plan.messages[i]->style);
+        ShowMessage(NULL, plan.messages[i]->text, plan.messages[i]->title, plan.messages[i]->style);
     *board = plan.board;
     return plan.go;
+}
+
+void WidenText(const char* text, wchar_t* wide, int size)
+{
+    const int length = (int)strnlen(text, (size_t)size - 1);
+    wide[MultiByteToWideChar(1250, 0, text, length, wide, size - 1)] = L'\0';
+}
+
+int ShowMessage(HWND owner, const char* text, const char* title, UINT style)
+{
+    wchar_t wideText[256], wideTitle[64];
+    WidenText(text, wideText, 256);
+    WidenText(title, wideTitle, 64);
+    return MessageBoxW(owner, wideText, wideTitle, style);
 }
