@@ -16,7 +16,7 @@
 
 namespace {
 
-const COLORREF kBack = 0xD8D8D8, kBack2 = 0xC0C0C0, kMine = 0x202020; // as shipped
+const COLORREF kBack2 = 0xC0C0C0, kMine = 0x202020; // as shipped
 
 std::wstring Text(HWND w)
 {
