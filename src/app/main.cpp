@@ -9,6 +9,7 @@
 #include "minefield/minefield.h"
 #include "presentation/presentation.h"
 #include "settings/settings.h"
+#include "settings/system_text.h"
 
 HWND g_hWnd = NULL;
 bool g_quit = false;

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "settings/settings.h"
+#include "settings/system_text.h"
 
 SYSTEMTIME g_start_time;
 int32_t g_delta_time;

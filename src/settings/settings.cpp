@@ -3,8 +3,9 @@
 // game window exists.
 #include "settings/settings.h"
 
-#include <string.h>
 #include <windows.h>
+
+#include "settings/system_text.h"
 
 ScreenInfo MeasureScreen(DWORD windowStyle)
 {
@@ -37,18 +38,4 @@ bool LoadSettings(DWORD windowStyle, BoardLayout* board)
         ShowMessage(NULL, plan.messages[i]->text, plan.messages[i]->title, plan.messages[i]->style);
     *board = plan.board;
     return plan.go;
-}
-
-void WidenText(const char* text, wchar_t* wide, int size)
-{
-    const int length = (int)strnlen(text, (size_t)size - 1);
-    wide[MultiByteToWideChar(1250, 0, text, length, wide, size - 1)] = L'\0';
-}
-
-int ShowMessage(HWND owner, const char* text, const char* title, UINT style)
-{
-    wchar_t wideText[256], wideTitle[64];
-    WidenText(text, wideText, 256);
-    WidenText(title, wideTitle, 64);
-    return MessageBoxW(owner, wideText, wideTitle, style);
 }
