@@ -71,7 +71,8 @@ static void OnLeftButton(LPARAM lParam)
     if (r == StepMineHit)
         strcpy(text, "Šlápnul jste na minu!");
     else
-        sprintf(text, "Gratuluji, našli jste všechny miny za %d sekund.", (int)g_delta_time);
+        sprintf(text, "Gratuluji, našli jste všechny miny za %d %s.", (int)g_delta_time,
+                SecondNoun(g_delta_time));
     ShowMessage(g_hWnd, text, kGameTitle, MB_OK | MB_ICONINFORMATION);
     RetryGame();
 }

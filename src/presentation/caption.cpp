@@ -27,15 +27,26 @@ static int64_t MinesLeft()
     return (int64_t)g_pm - flags;
 }
 
-const char* MineNoun(int64_t left)
+// The form after 1, after 2 to 4, and after 0 or 5 and more.
+static const char* Agreeing(int64_t number, const char* one, const char* few, const char* many)
 {
     // The magnitude in unsigned arithmetic: -INT64_MIN does not fit an int64_t.
-    const uint64_t n = left < 0 ? 0 - (uint64_t)left : (uint64_t)left;
+    const uint64_t n = number < 0 ? 0 - (uint64_t)number : (uint64_t)number;
     if (n == 1)
-        return "minu";
+        return one;
     if (n >= 2 && n <= 4)
-        return "miny";
-    return "min";
+        return few;
+    return many;
+}
+
+const char* MineNoun(int64_t left)
+{
+    return Agreeing(left, "minu", "miny", "min");
+}
+
+const char* SecondNoun(int64_t seconds)
+{
+    return Agreeing(seconds, "sekundu", "sekundy", "sekund");
 }
 
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar. Months

@@ -10,9 +10,11 @@ struct ClockTime {
     uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
 };
 
-// Czech noun agreeing with the number of mines left: "minu", "miny" or "min",
-// chosen by the magnitude (any int64_t, INT64_MIN included).
+// Czech nouns agreeing with a number, chosen by its magnitude (any int64_t,
+// INT64_MIN included): after the mines left "minu", "miny" or "min", after the
+// seconds of a win "sekundu", "sekundy" or "sekund".
 const char* MineNoun(int64_t left);
+const char* SecondNoun(int64_t seconds);
 
 // Whole seconds from start to now, from the full date and time, so a game that
 // runs across midnight keeps counting up. Within one day it is exactly

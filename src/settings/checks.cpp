@@ -11,10 +11,10 @@
 
 enum { STYLE_ERROR = 0x10, STYLE_WARNING = 0x30 }; // MB_OK | MB_ICONERROR, MB_ICONWARNING
 
-static const SettingsMessage kNoFile = {"Nelze najit soubor Kalv.ini.", "Chyba", STYLE_ERROR};
+static const SettingsMessage kNoFile = {"Nelze najít soubor Kalv.ini.", "Chyba", STYLE_ERROR};
 static const SettingsMessage kBadFile = {"Soubor \"Kalv.ini\" je špatně zadaný.", "Chyba",
                                          STYLE_ERROR};
-static const SettingsMessage kTooSmall = {"Minimální šířka i délka musí bít 6 políček.",
+static const SettingsMessage kTooSmall = {"Minimální šířka i délka musí být 6 políček.",
                                           "Upozornění", STYLE_WARNING};
 static const SettingsMessage kShrunk = {"Velikost mapy musela být zmenšena.", "Upozornění",
                                         STYLE_WARNING};
