@@ -2,7 +2,8 @@
 # Runs every Kalv test: installs what is missing, then builds and tests the
 # native preset (portable code under ASan/UBSan), the fuzz preset (the settings
 # reader under libFuzzer) and the windows preset (Kalv.exe and its tests under
-# Wine). Ends with one line "N passed, N failed" over all of them.
+# Wine), and checks that the tests stay within their share of the code. Ends
+# with one line "N passed, N failed" over all of them.
 set -u
 cd "$(dirname "$0")"
 
@@ -33,6 +34,13 @@ for preset in native fuzz windows; do
     passed=$((passed + t - f))
     failed=$((failed + f))
 done
+
+# The tests stay within their share of the code.
+if scripts/test-share.sh; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
 
 # End the virtual displays and Wine servers the tests started.
 for prefix in build/windows/wineprefix build/windows/wineprefix-*; do

@@ -13,7 +13,7 @@ packages=(
     clang libclang-rt-14-dev       # fuzzing
     xdotool imagemagick            # real clicks and screenshots
     libfaketime                    # a test with the wall clock stopped
-    zip                            # release package
+    zip unzip                      # release package, and checking one
 )
 
 missing=()
