@@ -64,7 +64,7 @@ export DISPLAY=":$n"
 export WINEPREFIX=$root/build/windows/wineprefix-shot
 prepare_prefix
 env LC_ALL=cs_CZ.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    </dev/null >/dev/null 2>&1
+    </dev/null >>"$winelog" 2>&1
 # Wine draws those caption buttons with the symbols of its own Marlett font.
 # Debian's Wine 8 does not load the fonts of its data folder, so without a copy
 # in the prefix another font stands in and the buttons read "0 1 r".
@@ -76,7 +76,7 @@ else
 fi
 
 echo "play: no display; starting Kalv on the virtual display $DISPLAY"
-env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >/dev/null 2>&1 &
+env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >>"$winelog" 2>&1 &
 window=
 for _ in $(seq 600); do
     window=$(xdotool search --name 'Hled' 2>/dev/null | head -n 1 || true)

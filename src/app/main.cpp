@@ -21,7 +21,8 @@ static const char kNoMemory[] = "Na hrací plochu není dost paměti.";
 static const char kNoWindow[] = "Herní okno nelze vytvořit.";
 static const WORD kIconId = 101;
 
-// Exit code once the loop has ended: 0 unless a new board could not be built.
+// Exit code once the loop has ended: 1 when the drawing objects or a new board
+// could not be made, else 0.
 static int s_exitCode = 0;
 
 static void ShowError(HWND owner, const char* text)

@@ -11,10 +11,11 @@ int32_t g_mh = 0;
 int32_t g_pm = 0;
 int32_t g_pi = 0;
 
-// Picks a cell index in [0, n). rand() alone reaches only RAND_MAX, which is
-// 32767 with the Windows runtime: boards with more cells than that take further
-// draws, so that every cell can hold a mine and a large mine count cannot hang.
-// Smaller boards use one draw, r mod n, so their boards follow the plain rule.
+// Picks a cell index in [0, n). One rand() gives 0 to RAND_MAX, which is 32767
+// with the Windows runtime, and so reaches the first 32768 cells: larger boards
+// take further draws, so that every cell can hold a mine and a large mine count
+// cannot hang. Boards of up to RAND_MAX + 1 cells use one draw, r mod n, and
+// follow the plain rule.
 static int64_t DrawCellIndex(int64_t n)
 {
     const int64_t base = (int64_t)RAND_MAX + 1;

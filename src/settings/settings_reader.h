@@ -21,6 +21,6 @@ struct SettingsValues {
 
 // Reads the fifteen entries from f (opened "rt"). True when every entry was
 // read; false when a key does not match, a value does not convert or leaves the
-// 32-bit range, or the file ends early. Whatever follows the last value is
-// never read.
+// 32-bit range, or the file ends early. Of what follows the last value, only
+// the one character that ends it is read.
 bool ReadSettings(FILE* f, SettingsValues* out);
