@@ -1,11 +1,12 @@
-// Under Wine, with real GDI and USER32, in-process: Kalv's own code in a game
-// window of the shell's procedure. Painting: the pixels of every cell look
-// read back from the off-screen surface; a repaint, which writes only the
-// cells whose look changed, always equal to painting every cell with GDI. The
-// shell: the main loop with other windows on its thread; the window procedure
-// through a paint, a right click and a win; WinMain through start-up and a
-// lost first game. Message boxes are read and answered from inside their own
-// loops, by timers. And once end to end, the real Kalv.exe.
+// Under Wine, in-process, with the Windows C runtime and real GDI and USER32:
+// Kalv's own code. Mines laid beyond the reach of rand. In a game window of
+// the shell's procedure, painting: the pixels of every cell look read back
+// from the off-screen surface; a repaint, which writes only the cells whose
+// look changed, always equal to painting every cell with GDI. The shell: the
+// main loop with other windows on its thread; the window procedure through a
+// paint, a right click and a win; WinMain through start-up and a lost first
+// game. Message boxes are read and answered from inside their own loops, by
+// timers. And once end to end, the real Kalv.exe.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,6 +30,16 @@ namespace {
 const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x102030, 0x008000, 0x800080,
                               0x008080, 0x804000, 0x004080, 0x808000, 0x400040, 0x206020};
 const COLORREF kWhite = 0xFFFFFF, kRed = 0x0000FF, kBlue = 0xFF0000;
+
+// The Windows C runtime's rand reaches only 32767; mines still fall beyond the
+// 32768th cell.
+TEST(Minefield, LaysMinesBeyondWhatRandReaches)
+{
+    ASSERT_TRUE(CreateMap(400, 300, 30000));
+    const auto mine = [](const Cell& c) { return c.value == -1; };
+    EXPECT_GT(std::count_if(g_m + 32768, g_m + 120000, mine), 15000);
+    FreeMap();
+}
 
 // The game window as the shell makes it, a Unicode window of its procedure,
 // over a pure blue background that shows wherever the default handling erases
