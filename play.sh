@@ -27,7 +27,13 @@ cd "$root/game"
 # game runs) go to a log: they are not the player's business unless it fails.
 winelog=$root/build/play-wine.log
 : >"$winelog"
+. "$root/cmake/wine-prefix.sh"
 prepare_prefix() {
+    if kalv_prefix_is_stale "$WINEPREFIX"; then
+        echo "play: Wine's folder $WINEPREFIX was made before 32-bit Wine was installed; making it anew"
+        wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
     [ -f "$WINEPREFIX/system.reg" ] && return 0
     echo "play: preparing Wine's folder $WINEPREFIX (first start only, a few seconds)"
     env LC_ALL=cs_CZ.UTF-8 wineboot -i </dev/null >>"$winelog" 2>&1 && return 0

@@ -16,10 +16,17 @@
 # KALV_LOCALE chooses the system's language (default cs_CZ.UTF-8, whose ANSI
 # code page is 1250); Wine takes it from the name, installed here or not.
 # KALV_FAKETIME=2026-03-14T10:59:58 stops the program's wall clock at that
-# moment (libfaketime); the monotonic clock, which Wine's timeouts use, runs on.
+# moment (libfaketime), and "@2026-03-14T23:59:50" starts it there and lets it
+# run; the monotonic clock, which Wine's timeouts use, runs on. Only 64-bit
+# programs get the fake clock: libfaketime is preloaded in its x86_64 build,
+# which the 32-bit half of Wine cannot load.
+#
+# Programs in one prefix run one at a time, so that test trees which share a
+# prefix (the 64-bit and the 32-bit build) never show windows at once.
 set -u
 
 die() { echo "wine-run: $*" >&2; exit 125; }
+. "$(dirname "$0")/wine-prefix.sh"
 
 prefix_base=
 shutdown=0
@@ -89,7 +96,8 @@ command -v wine >/dev/null || die "wine is not installed (run scripts/setup.sh)"
 command -v Xvfb >/dev/null || die "Xvfb is not installed (run scripts/setup.sh)"
 clock=()
 if [ -n "${KALV_FAKETIME:-}" ]; then
-    lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+    lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+    [ -f "$lib" ] || lib=
     [ -n "$lib" ] || die "KALV_FAKETIME needs libfaketime (run scripts/setup.sh)"
     clock=(LD_PRELOAD="$lib" FAKETIME="${KALV_FAKETIME/T/ }" FAKETIME_DONT_FAKE_MONOTONIC=1)
 fi
@@ -122,6 +130,12 @@ export DISPLAY="$display"
 
 # The prefix is made once, then kept warm by a persistent server until the reaper
 # ends it. Neither may hold the caller's output: ctest would wait for them.
+if kalv_prefix_is_stale "$prefix"; then
+    echo "wine-run: $prefix was made without 32-bit Wine, which is here now: making it anew" >&2
+    stop_all
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+fi
 if [ ! -f "$prefix/system.reg" ]; then
     wenv wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
 fi
@@ -138,8 +152,11 @@ flock -u 9
 # The program's output goes through a file: services that Wine starts on the
 # way inherit it and outlive the program, and would hold the caller's pipe open.
 out=$(mktemp "$state/out.XXXXXX")
-wenv "${clock[@]}" wine "$@" 9>&- </dev/null >"$out" 2>&1
+exec 8>"$state/program.lock"
+flock 8
+wenv "${clock[@]}" wine "$@" 8>&- 9>&- </dev/null >"$out" 2>&1
 rc=$?
+flock -u 8
 cat "$out"
 rm -f "$out"
 

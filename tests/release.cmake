@@ -1,21 +1,24 @@
-# The release. Kalv.exe, read with objdump, is a 64-bit GUI program that imports
-# only system DLLs and carries the icon groups "A" and 101. The ZIP holds it, the
-# shipped Kalv.ini and the readme, in that order, both texts with Windows line
-# ends and the readme marked as UTF-8 for Notepad. And the sources, copied to
-# another folder and built afresh, give the same Kalv.exe and ZIP, byte for byte.
+# The release. Kalv.exe, read with objdump, is a GUI program in the build's PE
+# format, with ASLR and DEP, that imports only system DLLs and carries the icon
+# groups "A" and 101. The ZIP holds it, the shipped Kalv.ini and the readme, in
+# that order, both texts with Windows line ends and the readme marked as UTF-8
+# for Notepad. And the sources, copied to another folder and built afresh with
+# the build's preset, give the same Kalv.exe and ZIP, byte for byte.
 #   cmake -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=... -DNAME=Kalv-1.0.0-win64
-#         -DOBJDUMP=x86_64-w64-mingw32-objdump -P release.cmake
+#         -DOBJDUMP=x86_64-w64-mingw32-objdump -DFORMAT=pei-x86-64 -DPRESET=windows
+#         -P release.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY_DIR}/Kalv.exe OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
-string(REGEX MATCHALL "DLL Name: [^\n]+|Subsystem\t[^\n]+|ID: 0x00000e|name: [^\n]*: A,|ID: 0x000065" found "${dump}")
+string(REGEX MATCHALL "file format [^\n]+|Subsystem\t[^\n]+|DYNAMIC_BASE|NX_COMPAT|DLL Name: [^\n]+|ID: 0x00000e|name: [^\n]*: A,|ID: 0x000065" found "${dump}")
 string(TOUPPER "${found}" found)
-if(NOT found STREQUAL "SUBSYSTEM\t\t00000002\t(WINDOWS GUI);DLL NAME: GDI32.DLL;DLL NAME: KERNEL32.DLL;DLL NAME: MSVCRT.DLL;DLL NAME: USER32.DLL;ID: 0X00000E;NAME: [VAL: 80000130 LEN 1]: A,;ID: 0X000065")
+string(TOUPPER "FILE FORMAT ${FORMAT}" format)
+if(NOT found STREQUAL "${format};SUBSYSTEM\t\t00000002\t(WINDOWS GUI);DYNAMIC_BASE;NX_COMPAT;DLL NAME: GDI32.DLL;DLL NAME: KERNEL32.DLL;DLL NAME: MSVCRT.DLL;DLL NAME: USER32.DLL;ID: 0X00000E;NAME: [VAL: 80000130 LEN 1]: A,;ID: 0X000065")
     message(FATAL_ERROR "Kalv.exe: ${found}")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} 1700000000) # the copy is no git checkout
 file(REMOVE_RECURSE ${WORK_DIR})
 file(COPY ${SOURCE_DIR}/ DESTINATION ${WORK_DIR}/source PATTERN .git EXCLUDE PATTERN build EXCLUDE)
 foreach(step "-DEXE=${BINARY_DIR}/Kalv.exe;-DSOURCE_DIR=${SOURCE_DIR};-DOUT_DIR=${WORK_DIR};-DNAME=${NAME};-P;${SOURCE_DIR}/packaging/make_zip.cmake"
-             "-S;${WORK_DIR}/source;-B;${WORK_DIR}/build;--preset;windows;-DKALV_TESTS=OFF"
+             "-S;${WORK_DIR}/source;-B;${WORK_DIR}/build;--preset;${PRESET};-DKALV_TESTS=OFF"
              "--build;${WORK_DIR}/build;--target;package;-j;2")
     execute_process(COMMAND ${CMAKE_COMMAND} ${step} OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
