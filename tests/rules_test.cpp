@@ -134,18 +134,10 @@ std::string File(const char* sep = "\n", const char* eq = " = ", int index = -1,
     return text;
 }
 
-FILE* Temp(const std::string& text)
-{
-    FILE* f = tmpfile();
-    fwrite(text.data(), 1, text.size(), f);
-    rewind(f);
-    return f;
-}
-
 // Reads text: every value must be the good file's, but `value` at `index`.
 void ExpectRead(const std::string& text, int index, int64_t value)
 {
-    FILE* f = Temp(text);
+    FILE* f = fmemopen((void*)text.data(), text.size(), "r"); // only read
     SettingsValues v = {};
     const bool ok = ReadSettings(f, &v);
     fclose(f);
@@ -211,7 +203,8 @@ TEST(StartupChecks, MessagesInOrderThenTheBoardOrAStop)
         std::istringstream(c[1]) >> screen[0] >> screen[1] >> screen[2] >> screen[3];
         std::string head = c[0];
         std::replace(head.begin(), head.end(), '|', '\n');
-        FILE* f = head != "none" ? Temp(head + "\n" + colours) : nullptr;
+        const std::string file = head + "\n" + colours;
+        FILE* f = head != "none" ? fmemopen((void*)file.data(), file.size(), "r") : nullptr;
         memset(g_colors, 0xAB, sizeof g_colors); // none of the file's
         const SettingsPlan plan =
             PlanSettings(f, {screen[0], screen[1], screen[2], screen[3], {-3, -26, 3, 3}});
