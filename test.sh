@@ -65,7 +65,7 @@ done
 if [ -n "$fuzzing" ]; then
     wait "$fuzzing"
     echo "== fuzz: test"
-    cat build/test-fuzz.run | tee -a build/test-fuzz.log
+    tee -a build/test-fuzz.log <build/test-fuzz.run
     count fuzz
 fi
 for preset in "${windows[@]}"; do

@@ -1,15 +1,4 @@
-# Cross toolchain: MinGW-w64 for 64-bit Windows, as packaged by Debian. The
-# "posix" thread model, since GoogleTest needs std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: MinGW-w64 for 64-bit Windows, as packaged by Debian.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(KALV_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KALV_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KALV_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KALV_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KALV_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

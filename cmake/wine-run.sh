@@ -97,8 +97,7 @@ command -v Xvfb >/dev/null || die "Xvfb is not installed (run scripts/setup.sh)"
 clock=()
 if [ -n "${KALV_FAKETIME:-}" ]; then
     lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
-    [ -f "$lib" ] || lib=
-    [ -n "$lib" ] || die "KALV_FAKETIME needs libfaketime (run scripts/setup.sh)"
+    [ -f "$lib" ] || die "KALV_FAKETIME needs libfaketime (run scripts/setup.sh)"
     clock=(LD_PRELOAD="$lib" FAKETIME="${KALV_FAKETIME/T/ }" FAKETIME_DONT_FAKE_MONOTONIC=1)
 fi
 

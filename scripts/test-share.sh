@@ -12,12 +12,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+in_git=0
+git rev-parse --is-inside-work-tree >/dev/null 2>&1 && in_git=1
+
 # The files under folder $1 whose names end in one of the suffixes after it.
 files() {
     local dir=$1 suffix
     shift
     for suffix in "$@"; do
-        if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        if [ $in_git = 1 ]; then
             git ls-files -- "$dir/*$suffix"
         elif [ -d "$dir" ]; then
             find "$dir" -type f -name "*$suffix"
