@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
+. scripts/debian.sh
 
 bash scripts/setup.sh
 mkdir -p build
@@ -22,21 +23,19 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 cd "$root/game"
+# Kalv.exe is a 64-bit program: Wine's 64-bit loader starts it. /usr/bin/wine
+# would take the 32-bit one whenever that is installed, even on a kernel that
+# runs no 32-bit code.
+wine64() { env LC_ALL=cs_CZ.UTF-8 "$kalv_wine64" "$@" </dev/null >>"$winelog" 2>&1; }
 
 # Wine's own messages (making a new prefix, and whatever it reports while the
 # game runs) go to a log: they are not the player's business unless it fails.
 winelog=$root/build/play-wine.log
 : >"$winelog"
-. "$root/cmake/wine-prefix.sh"
 prepare_prefix() {
-    if kalv_prefix_is_stale "$WINEPREFIX"; then
-        echo "play: Wine's folder $WINEPREFIX was made before 32-bit Wine was installed; making it anew"
-        wineserver -k >/dev/null 2>&1 || true
-        rm -rf "$WINEPREFIX"
-    fi
     [ -f "$WINEPREFIX/system.reg" ] && return 0
     echo "play: preparing Wine's folder $WINEPREFIX (first start only, a few seconds)"
-    env LC_ALL=cs_CZ.UTF-8 wineboot -i </dev/null >>"$winelog" 2>&1 && return 0
+    wine64 wineboot -i && return 0
     echo "play: Wine could not prepare $WINEPREFIX; its messages are in $winelog" >&2
     exit 1
 }
@@ -45,7 +44,7 @@ if [ -n "${DISPLAY:-}" ]; then
     prepare_prefix
     echo "play: starting Kalv"
     rc=0
-    env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >>"$winelog" 2>&1 || rc=$?
+    wine64 "$exe" || rc=$?
     [ $rc -eq 0 ] || echo "play: Kalv ended with exit code $rc; Wine's messages are in $winelog" >&2
     exit $rc
 fi
@@ -55,7 +54,7 @@ numfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
+    "$kalv_wineserver" -k >/dev/null 2>&1 || true
     kill "$xvfb" 2>/dev/null || true
     rm -f "$numfile"
 }
@@ -69,20 +68,18 @@ export DISPLAY=":$n"
 # unmanaged windows; a prefix of its own keeps that from a desktop session.
 export WINEPREFIX=$root/build/windows/wineprefix-shot
 prepare_prefix
-env LC_ALL=cs_CZ.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    </dev/null >>"$winelog" 2>&1
+wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 # Wine draws those caption buttons with the symbols of its own Marlett font.
 # Debian's Wine 8 does not load the fonts of its data folder, so without a copy
 # in the prefix another font stands in and the buttons read "0 1 r".
-marlett=/usr/share/wine/fonts/marlett.ttf
-if [ -f "$marlett" ]; then
-    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+if [ -f "$kalv_marlett" ]; then
+    cp "$kalv_marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
 else
-    echo "play: $marlett is missing (package fonts-wine): the caption buttons show as letters" >&2
+    echo "play: $kalv_marlett is missing (package fonts-wine): the caption buttons show as letters" >&2
 fi
 
 echo "play: no display; starting Kalv on the virtual display $DISPLAY"
-env LC_ALL=cs_CZ.UTF-8 wine "$exe" </dev/null >>"$winelog" 2>&1 &
+wine64 "$exe" &
 window=
 for _ in $(seq 600); do
     window=$(xdotool search --name 'Hled' 2>/dev/null | head -n 1 || true)

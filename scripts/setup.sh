@@ -1,48 +1,101 @@
 #!/usr/bin/env bash
-# Installs, with apt, whatever Kalv's build and tests need and this machine lacks.
-# Safe to run again: it does nothing when everything is there.
+# Installs, with apt, whatever Kalv's build and tests need and this machine
+# lacks. Safe to run again: it does nothing when everything is there.
 #
-# Besides packages, it changes one thing on the machine, and says so when it
-# does: the 32-bit Kalv.exe runs under Wine's 32-bit half (wine32), which
-# Debian builds for its i386 architecture, so that architecture is added to
-# dpkg (dpkg --add-architecture i386), and apt then lists i386 packages too.
-# Wine prefixes made before wine32 was there stop working with it; the tests
-# and play.sh make theirs anew.
-set -euo pipefail
+# Two steps. The required one: everything the native, fuzz and 64-bit builds
+# and their tests need, amd64 packages only; if apt cannot install them, setup
+# fails with apt's reason. Then, apart, Wine's 32-bit half for the 32-bit
+# Kalv.exe's tests, and only where it can run: on a machine that runs 32-bit
+# x86 programs, or where the kernel runs none, under qemu-user-static's
+# emulation (scripts/i386.sh). That step adds the i386 architecture to dpkg,
+# and says so; it installs nothing unless apt's plan removes no package, and
+# when it installs nothing it says so in one line, and what that costs.
+#
+# apt-get update fails as a whole when one index fails to download, as when a
+# mirror is in the middle of a sync. It is tried a few times with pauses, and
+# an index that still fails is reported in one line: what apt can see decides.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+. scripts/debian.sh
 
-packages=(
-    cmake make g++                 # native build
-    g++-mingw-w64-x86-64           # cross compilers and windres (posix threads):
-    g++-mingw-w64-i686             #   64-bit and 32-bit Windows
-    wine wine64 xvfb xauth         # running and testing the Windows programs,
-    wine32:i386                    #   the 32-bit ones with Wine's 32-bit half
-    fonts-wine                     # Wine's own fonts: the caption buttons' symbols
-    fonts-ipafont-gothic           # a Japanese font: the tests' Japanese system has one
-    googletest                     # test framework, built from source
-    clang libclang-rt-14-dev       # fuzzing
-    xdotool imagemagick            # real clicks and screenshots
-    libfaketime                    # a wall clock that stands still or runs fast, by hand
-    zip unzip                      # release packages, and checking them
-)
+installed() {
+    [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
+}
 
 missing=()
-for p in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$p")
+for p in "${kalv_required_packages[@]}"; do
+    installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The 32-bit part: wanted where the probe's program runs, natively or under
+# an emulator already registered, or where root can register one.
+mkdir -p build
+i386=$(scripts/i386.sh mode build)
+can_emulate=0
+if [ "$i386" = none ] && { [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; } &&
+    { [ -e /proc/sys/fs/binfmt_misc/register ] || grep -qw binfmt_misc /proc/filesystems; }; then
+    can_emulate=1
+fi
+optional=()
+if [ "$i386" != none ] || [ $can_emulate = 1 ]; then
+    installed "$kalv_wine32_package" || optional+=("$kalv_wine32_package")
+    if [ "$i386" = none ] && ! installed "$kalv_emulator_package"; then
+        optional=("$kalv_emulator_package" "${optional[@]}")
+    fi
+fi
+[ ${#missing[@]} -eq 0 ] && [ ${#optional[@]} -eq 0 ] && exit 0
 
 sudo=
 if [ "$(id -u)" != 0 ]; then
-    command -v sudo >/dev/null || { echo "setup: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    command -v sudo >/dev/null || { echo "setup: need root or sudo to install: ${missing[*]} ${optional[*]}" >&2; exit 1; }
     sudo=sudo
 fi
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    echo "setup: adding the i386 architecture to dpkg, for Wine's 32-bit half (wine32:i386)" >&2
-    $sudo dpkg --add-architecture i386
-fi
-echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-echo "setup: done" >&2
+
+# apt-get update, up to four times, 5, 15 and 40 seconds apart.
+update() {
+    local pause out
+    for pause in 5 15 40 stop; do
+        out=$($sudo apt-get update -q 2>&1) && return 0
+        [ "$pause" = stop ] && break
+        echo "setup: apt-get update failed; trying again in $pause s" >&2
+        sleep "$pause"
+    done
+    echo "setup: apt-get update still fails, going on with what apt can see: $(grep -m1 -A1 '^Err:' <<<"$out" | tr -s ' \n' ' ')" >&2
+}
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}" >&2
+    update
+    if ! out=$($sudo apt-get install -y -q "${missing[@]}" 2>&1); then
+        grep -E '^(E:|W:| )' <<<"$out" | tail -n 20 >&2
+        echo "setup: apt could not install what the build needs" >&2
+        exit 1
+    fi
+fi
+
+[ ${#optional[@]} -eq 0 ] && { echo "setup: done" >&2; exit 0; }
+added_i386=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture to dpkg, for Wine's 32-bit half ($kalv_wine32_package)" >&2
+    $sudo dpkg --add-architecture i386
+    added_i386=1
+    update
+elif [ ${#missing[@]} -eq 0 ]; then
+    update
+fi
+# Installs only a plan that removes nothing: apt can see amd64 libraries newer
+# than their i386 twins (a mirror mid-sync), and then would trade the 64-bit
+# Wine for the 32-bit one.
+plan=$($sudo apt-get install -s --no-remove -q "${optional[@]}" 2>&1)
+if [ $? = 0 ] && ! grep -q '^Remv ' <<<"$plan" &&
+    out=$($sudo apt-get install -y -q --no-remove "${optional[@]}" 2>&1); then
+    echo "setup: installed ${optional[*]}; done" >&2
+    exit 0
+fi
+reason=$(grep -m1 -E '^E:|^ [^ ].* : ' <<<"$plan${out:+$'\n'$out}" | tr -s ' ')
+echo "setup: not installed: ${optional[*]} (apt:${reason:- its plan removes packages}); the 32-bit Kalv.exe is still built and checked, but its Wine tests are skipped" >&2
+if [ $added_i386 = 1 ]; then
+    $sudo dpkg --remove-architecture i386 2>/dev/null
+fi
+exit 0
