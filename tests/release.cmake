@@ -5,13 +5,12 @@
 # for Notepad. And the sources, copied to another folder and built afresh with
 # the build's preset, give the same Kalv.exe and ZIP, byte for byte.
 #   cmake -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=... -DNAME=Kalv-1.0.0-win64
-#         -DOBJDUMP=x86_64-w64-mingw32-objdump -DFORMAT=pei-x86-64 -DPRESET=windows
+#         -DOBJDUMP=x86_64-w64-mingw32-objdump -DFORMAT=PEI-X86-64 -DPRESET=windows
 #         -P release.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY_DIR}/Kalv.exe OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "file format [^\n]+|Subsystem\t[^\n]+|DYNAMIC_BASE|NX_COMPAT|DLL Name: [^\n]+|ID: 0x00000e|name: [^\n]*: A,|ID: 0x000065" found "${dump}")
 string(TOUPPER "${found}" found)
-string(TOUPPER "FILE FORMAT ${FORMAT}" format)
-if(NOT found STREQUAL "${format};SUBSYSTEM\t\t00000002\t(WINDOWS GUI);DYNAMIC_BASE;NX_COMPAT;DLL NAME: GDI32.DLL;DLL NAME: KERNEL32.DLL;DLL NAME: MSVCRT.DLL;DLL NAME: USER32.DLL;ID: 0X00000E;NAME: [VAL: 80000130 LEN 1]: A,;ID: 0X000065")
+if(NOT found STREQUAL "FILE FORMAT ${FORMAT};SUBSYSTEM\t\t00000002\t(WINDOWS GUI);DYNAMIC_BASE;NX_COMPAT;DLL NAME: GDI32.DLL;DLL NAME: KERNEL32.DLL;DLL NAME: MSVCRT.DLL;DLL NAME: USER32.DLL;ID: 0X00000E;NAME: [VAL: 80000130 LEN 1]: A,;ID: 0X000065")
     message(FATAL_ERROR "Kalv.exe: ${found}")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} 1700000000) # the copy is no git checkout

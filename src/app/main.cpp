@@ -43,7 +43,8 @@ void RetryGame()
         g_quit = true;
         return;
     }
-    ForgetShownLooks();
+    // The board's picture keeps the looks it was last written with, so the
+    // next board shows whole however many cells change.
     DrawMap();
     g_delta_time = 0;
     GetSystemTime(&g_start_time);
@@ -180,8 +181,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowWindow(g_hWnd, SW_SHOW);
     SetForegroundWindow(g_hWnd);
     SetFocus(g_hWnd);
+    // The window is there; what failed is the memory for the board's picture.
     if (!CreateDrawingObjects(g_hWnd)) {
-        ShowError(g_hWnd, kNoWindow);
+        ShowError(g_hWnd, kNoMemory);
         g_quit = true;
         s_exitCode = 1;
     }

@@ -46,7 +46,7 @@ enum {
     LOOK_COVERED = 0, // + mark: plain, "!", "?"
     LOOK_EMPTY = 3,
     LOOK_MINE = 4,
-    LOOK_DIGIT = 4, // + value 1..8
+    LOOK_DIGIT1 = 5, // + value - 1: the digits 1 to 8
     LOOKS = 13,
     LOOK_UNKNOWN = 0xFF, // in s_shown: the cell's pixels are not a tile yet
     TILE_PIXELS = CELL_SIZE * CELL_SIZE,
@@ -61,6 +61,7 @@ static int32_t* s_runs;      // first and past-last column of each run of
 
 static HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits);
 static bool MakeTiles();
+static void ForgetShownLooks();
 
 bool CreateDrawingObjects(HWND window)
 {
@@ -108,7 +109,9 @@ bool CreateDrawingObjects(HWND window)
     return true;
 }
 
-void ForgetShownLooks()
+// Makes the next DrawMap write every cell. Only DrawMap writes into g_hDC, so
+// the looks it keeps stay true until a new bitmap is made.
+static void ForgetShownLooks()
 {
     if (s_shown)
         memset(s_shown, LOOK_UNKNOWN, s_shown_cells);
@@ -219,7 +222,7 @@ static Cell LookCell(int look)
         cell.mark = (int8_t)(look - LOOK_COVERED);
     } else {
         cell.open = 1;
-        cell.value = look == LOOK_EMPTY ? 0 : look == LOOK_MINE ? -1 : look - LOOK_DIGIT;
+        cell.value = look == LOOK_EMPTY ? 0 : look == LOOK_MINE ? -1 : look - LOOK_DIGIT1 + 1;
     }
     return cell;
 }
@@ -231,7 +234,7 @@ static int LookOf(const Cell& cell)
     if (cell.value == -1)
         return LOOK_MINE;
     if (cell.value >= 1 && cell.value <= 8)
-        return LOOK_DIGIT + cell.value;
+        return LOOK_DIGIT1 + cell.value - 1;
     return LOOK_EMPTY;
 }
 

@@ -4,7 +4,6 @@
 
 #include <inttypes.h>
 #include <stdio.h>
-#include <string.h>
 
 #include "minefield/minefield.h"
 
@@ -82,24 +81,6 @@ int64_t SecondsBetween(const ClockTime& start, const ClockTime& now)
     return SecondsOf(now) - SecondsOf(start);
 }
 
-// The caption's text. Like C99 snprintf: writes at most size - 1 bytes and a
-// terminating zero, and returns the length of the whole text.
-static int FormatCaption(char* buf, size_t size, int64_t left, int64_t seconds)
-{
-    // Formatted in full first: the C runtimes disagree on what a truncating
-    // snprintf returns, and this way every platform gives the C99 answer.
-    char text[128];
-    const int len = snprintf(text, sizeof text, kTemplate, left, MineNoun(left), seconds);
-    if (len < 0 || (size_t)len >= sizeof text)
-        return -1;
-    if (size > 0) {
-        const size_t n = (size_t)len < size ? (size_t)len : size - 1;
-        memcpy(buf, text, n);
-        buf[n] = '\0';
-    }
-    return len;
-}
-
 bool CaptionDue(char* buf, size_t size, const ClockTime& start, const ClockTime& now,
                 int32_t* shown, bool force)
 {
@@ -110,6 +91,10 @@ bool CaptionDue(char* buf, size_t size, const ClockTime& start, const ClockTime&
         return false;
     *shown = (int32_t)seconds;
     // Counted only when due: the idle loop asks after every message.
-    FormatCaption(buf, size, MinesLeft(), seconds);
+    const int64_t left = MinesLeft();
+    snprintf(buf, size, kTemplate, left, MineNoun(left), seconds);
+    // Windows' older C runtime leaves a text cut short unterminated.
+    if (size > 0)
+        buf[size - 1] = '\0';
     return true;
 }

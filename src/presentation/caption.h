@@ -4,8 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A moment in UTC: the fields of a SYSTEMTIME, in its order, so that one is
-// copied into the other whole.
+// A moment in UTC: the fields of a SYSTEMTIME.
 struct ClockTime {
     uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
 };

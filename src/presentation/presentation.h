@@ -33,12 +33,6 @@ void ReleaseDrawingObjects(HWND window);
 // changed since the last DrawMap are written again.
 void DrawMap();
 
-// Makes the next DrawMap write every cell, as on a new bitmap. For a new board,
-// whose picture is then made whole like the first one rather than taking the
-// last game's on trust; and a must after anything but DrawMap has drawn into
-// g_hDC, since DrawMap trusts every cell it did not see change.
-void ForgetShownLooks();
-
 // Paints every cell into dc with GDI, one cell after another: the picture
 // DrawMap makes, drawn the slow way (DrawMap uses it when it cannot use tiles).
 void PaintCells(HDC dc);

@@ -2,8 +2,6 @@
 // rewritten only when the seconds change or when a caller forces it.
 #include "presentation/presentation.h"
 
-#include <string.h>
-
 #include "settings/system_text.h"
 
 SYSTEMTIME g_start_time;
@@ -11,10 +9,8 @@ int32_t g_delta_time;
 
 static ClockTime ClockOf(const SYSTEMTIME& t)
 {
-    static_assert(sizeof(ClockTime) == sizeof(SYSTEMTIME), "a SYSTEMTIME's fields, in order");
-    ClockTime clock;
-    memcpy(&clock, &t, sizeof clock);
-    return clock;
+    return ClockTime{t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                     t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
 }
 
 void DrawCap(HWND window, bool force)
