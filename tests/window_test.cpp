@@ -28,19 +28,19 @@
 
 namespace {
 
+const COLORREF kWhite = 0xFFFFFF;
+
 // Distinct from each other and from black, white, pure red (0x0000FF, the
 // flag's) and pure blue (0xFF0000, the question mark's).
 const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x102030, 0x008000, 0x800080,
                               0x008080, 0x804000, 0x004080, 0x808000, 0x400040, 0x206020};
-const COLORREF kWhite = 0xFFFFFF;
 
 // The Windows C runtime's rand reaches only 32767; mines still fall beyond the
 // 32768th cell.
 TEST(Minefield, LaysMinesBeyondWhatRandReaches)
 {
     ASSERT_TRUE(CreateMap(400, 300, 30000));
-    EXPECT_GT(std::count_if(g_m + 32768, g_m + 120000, [](const Cell& c) { return c.value == -1; }),
-              15000);
+    EXPECT_GT(std::count_if(g_m + 32768, g_m + 120000, [](Cell c) { return c.value < 0; }), 15000);
     FreeMap();
 }
 
@@ -52,7 +52,8 @@ std::wstring s_boxes;
 
 bool s_no = false; // whether to answer No where a box has it
 
-// A Unicode window of the game's procedure; on it a board of 31 x 17 cells
+// A Unicode window of the game's procedure, over a black background that
+// shows wherever the default handling erases the board; on it a board of 31 x 17 cells
 // with 100 mines and its drawing objects, its own DC g_hClientDC showing its
 // pixels; a clock whose seconds cannot change, started in the far future, and
 // the caption's seconds for it, the earliest it shows; and nothing left from a
@@ -65,6 +66,7 @@ struct Game : ::testing::Test {
         s_no = false;
         WNDCLASSW wc = {};
         wc.lpfnWndProc = MainWndProc;
+        wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH); // not the board's
         wc.lpszClassName = L"Game";
         RegisterClassW(&wc);
         g_hWnd =
@@ -233,11 +235,14 @@ TEST_F(Game, WindowMenuMinimisesAndRestores)
     EXPECT_FALSE(IsIconic(g_hWnd));
 }
 
-// A paint writes the caption even when its seconds have not changed.
-TEST_F(Game, PaintWritesTheCaption)
+// A paint puts the board on screen, and the default handling after it leaves
+// the board rather than erasing it; it writes the caption even when its
+// seconds have not changed.
+TEST_F(Game, PaintShowsTheBoardAndWritesTheCaption)
 {
     SetWindowTextW(g_hWnd, L"");
-    RedrawWindow(g_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(g_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(GetPixel(g_hClientDC, 10, 0), kWhite) << "a covered cell's light top edge";
     EXPECT_EQ(Text(g_hWnd), L"Hledání min [zbývá najít 100 min, čas -2147483648]");
 }
 
@@ -312,8 +317,7 @@ void CALLBACK PlayTheFirstGame(HWND, UINT, UINT_PTR, DWORD)
     if (FindWindowW(L"#32770", NULL) || !g_hWnd || !IsWindowVisible(g_hWnd))
         return; // a box answered, and still there until its loop ends; or no window yet
     EXPECT_EQ(GetClassLongPtrW(g_hWnd, GCLP_HBRBACKGROUND), (LONG_PTR)GetStockObject(LTGRAY_BRUSH));
-    // The first picture: the whole board, which the default handling of a
-    // paint would have erased.
+    // The first picture: the whole board.
     EXPECT_EQ(GetPixel(g_hClientDC, 10, 0), kWhite) << "the first cell's light top edge";
     EXPECT_EQ(GetPixel(g_hClientDC, 150, 119), 0u) << "the last cell's black bottom edge";
     RECT client;
@@ -342,7 +346,6 @@ TEST(WinMain, PlaysTheFirstGameFromStartUpToNo)
     std::ofstream("Kalv.ini") << "width = 8\nheight = 5\nmines count = 10\n" << shipped.rdbuf();
     srand(1); // the generator's first state, whatever ran before
     g_quit = false;
-    g_hWnd = NULL;
     s_boxes.clear();
     s_no = true;
     const UINT_PTR timer = SetTimer(NULL, 0, 10, PlayTheFirstGame);
