@@ -24,10 +24,16 @@ skipped=0
 mkdir -p build
 
 . scripts/debian.sh
+emulating=0
+finish() {
+    cmake/wine-run.sh --prefix build/wineprefix --stop
+    [ $emulating = 0 ] || scripts/i386.sh unemulate
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
 if [ "${KALV_EMULATE_32BIT:-1}" != 0 ] && [ -x "$kalv_wine32" ] && [ "$(scripts/i386.sh mode build)" = none ]; then
     if why=$(scripts/i386.sh emulate build 2>&1); then
-        trap 'scripts/i386.sh unemulate' EXIT
-        trap 'exit 130' INT TERM
+        emulating=1
         echo "== this kernel runs no 32-bit x86 programs: qemu-i386-static runs them, registered with its binfmt_misc as root until this run ends"
     else
         echo "== this kernel runs no 32-bit x86 programs, and they cannot be emulated here: $why"
@@ -35,10 +41,12 @@ if [ "${KALV_EMULATE_32BIT:-1}" != 0 ] && [ -x "$kalv_wine32" ] && [ "$(scripts/
 fi
 
 # The Wine prefix is made while the native code is built and tested, with its
-# 32-bit half where 32-bit programs run.
+# 32-bit half where 32-bit programs run; its display and Wine server then stay
+# up for the Windows tests, which start faster so, and end with this run.
 bits=64
 [ -x "$kalv_wine32" ] && [ "$(scripts/i386.sh mode build)" != none ] && bits=32
-cmake/wine-run.sh --prefix build/wineprefix --bits $bits --prepare >build/test-prefix.log 2>&1 &
+KALV_LOCALE=ja_JP.UTF-8 cmake/wine-run.sh --prefix build/wineprefix --bits $bits --start \
+    >build/test-prefix.log 2>&1 &
 preparing=$!
 
 # Configures and builds a preset, its output in build/test-PRESET.log.

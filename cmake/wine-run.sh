@@ -3,7 +3,10 @@
 # its exit code through. CTest uses it as the cross-compiling emulator:
 #
 #   wine-run.sh --prefix DIR [--bits 32] program.exe [args...]
-#   wine-run.sh --prefix DIR [--bits 32] --prepare    only make the prefix
+#   wine-run.sh --prefix DIR [--bits 32] --start    make the prefix, and keep a
+#                                                   display and its Wine server
+#                                                   up for the runs that follow
+#   wine-run.sh --prefix DIR --stop                 end them
 #
 # A 64-bit program is started by Wine's 64-bit loader, a 32-bit one (--bits 32)
 # by the 32-bit loader: never the other way round, and never through
@@ -11,10 +14,14 @@
 # where it cannot run.
 #
 # Programs of one prefix take turns: a run holds the prefix's lock from its
-# start to its end. It starts an Xvfb display of its own, makes the prefix if
-# need be, runs the program, and then ends the prefix's Wine server (and with it
-# whatever the program left running) and its display. So nothing outlives it,
-# even when the program was killed, and nothing else it did not start is ended.
+# start to its end. On its own, a run starts an Xvfb display of its own, makes
+# the prefix if need be, runs the program, and then ends the prefix's Wine
+# server (and with it whatever the program left running) and its display. So
+# nothing outlives it, even when the program was killed, and nothing else it
+# did not start is ended. Starting Wine's server and services costs a second or
+# two, so test.sh starts them once (--start) before a preset's tests and ends
+# them (--stop) after: runs in between use that display and server, and leave
+# them running.
 #
 # KALV_SCREEN=WxH chooses the screen size (default 1280x1024).
 # KALV_LOCALE chooses the system's language (default cs_CZ.UTF-8, whose ANSI
@@ -31,17 +38,18 @@ die() { echo "wine-run: $*" >&2; exit 125; }
 
 prefix=
 bits=64
-prepare=0
+mode=run
 while [ $# -gt 0 ]; do
     case "$1" in
         --prefix) prefix=$2; shift 2 ;;
         --bits) bits=$2; shift 2 ;;
-        --prepare) prepare=1; shift ;;
+        --start) mode=start; shift ;;
+        --stop) mode=stop; shift ;;
         *) break ;;
     esac
 done
 [ -n "$prefix" ] || die "--prefix DIR is required"
-[ $prepare = 1 ] || [ $# -ge 1 ] || die "no program given"
+[ $mode != run ] || [ $# -ge 1 ] || die "no program given"
 case "$bits" in
     64) loader=$kalv_wine64 ;;
     32) loader=$kalv_wine32 ;;
@@ -74,28 +82,47 @@ wenv() { env LC_ALL="${KALV_LOCALE:-cs_CZ.UTF-8}" "$@"; }
 exec 9>"$prefix.lock"
 flock 9
 
+# A session: "Xvfb's process id, its display, its screen size".
+session=$prefix.session
+read -r session_xvfb session_display session_screen 2>/dev/null <"$session"
+if [ $mode = stop ]; then
+    "$kalv_wineserver" -k >/dev/null 2>&1
+    [ -n "${session_xvfb:-}" ] && kill "$session_xvfb" 2>/dev/null
+    rm -f "$session"
+    exit 0
+fi
+
 work=$(mktemp -d "$prefix.run.XXXXXX")
 xvfb=
 finish() {
-    "$kalv_wineserver" -k >/dev/null 2>&1
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    if [ -n "$xvfb" ]; then # ours alone
+        "$kalv_wineserver" -k >/dev/null 2>&1
+        kill "$xvfb" 2>/dev/null
+    fi
     rm -rf "$work"
 }
 trap finish EXIT
 trap 'exit 143' TERM INT
 
-# Xvfb picks a free display number itself and writes it once it accepts
-# connections, so runs for other prefixes never race for one.
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" </dev/null \
-    >"$work/xvfb.log" 2>&1 9>&- &
-xvfb=$!
-for _ in $(seq 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || die "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
-    sleep 0.05
-done
-[ -s "$work/display" ] || die "Xvfb gave no display number"
-export DISPLAY=":$(cat "$work/display")"
+if [ "${session_screen:-}" = "$screen" ] && kill -0 "$session_xvfb" 2>/dev/null; then
+    export DISPLAY=$session_display
+else
+    # Xvfb picks a free display number itself and writes it once it accepts
+    # connections, so runs for other prefixes never race for one. A session's
+    # outlives this script, in a process group of its own.
+    launch=()
+    [ $mode = start ] && launch=(setsid)
+    "${launch[@]}" Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" \
+        </dev/null >"$work/xvfb.log" 2>&1 9>&- &
+    xvfb=$!
+    for _ in $(seq 200); do
+        [ -s "$work/display" ] && break
+        kill -0 "$xvfb" 2>/dev/null || die "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
+        sleep 0.05
+    done
+    [ -s "$work/display" ] || die "Xvfb gave no display number"
+    export DISPLAY=":$(cat "$work/display")"
+fi
 
 # A prefix made while the 32-bit Wine could not run has no 32-bit system files,
 # and none of its 32-bit programs would start.
@@ -116,7 +143,12 @@ if [ ! -f "$prefix/system.reg" ]; then
     "$kalv_wineserver" -w
     [ -f "$prefix/system.reg" ] || die "Wine could not make $prefix: see $prefix.wineboot.log"
 fi
-[ $prepare = 1 ] && exit 0
+if [ $mode = start ]; then
+    wenv "$kalv_wineserver" -p </dev/null >/dev/null 2>&1 9>&-
+    [ -n "$xvfb" ] && echo "$xvfb $DISPLAY $screen" >"$session"
+    xvfb= # the session's now
+    exit 0
+fi
 
 # The program's output goes through a file: services that Wine starts on the
 # way inherit it and outlive the program, and would hold the caller's pipe open.
