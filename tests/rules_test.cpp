@@ -6,7 +6,6 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <algorithm>
 #include <fstream>
@@ -192,7 +191,7 @@ TEST(StartupChecks, MessagesInOrderThenTheBoardOrAStop)
         std::replace(head.begin(), head.end(), '|', '\n');
         const std::string file = head + "\n" + colours;
         FILE* f = head != "none" ? fmemopen((void*)file.data(), file.size(), "r") : nullptr;
-        memset(g_colors, 0xAB, sizeof g_colors); // none of the file's
+        std::fill(g_colors, g_colors + 12, 0xABABABABu); // none of the file's
         const SettingsPlan plan =
             PlanSettings(f, {screen[0], screen[1], screen[2], screen[3], {-3, -26, 3, 3}});
         if (f)
@@ -233,10 +232,9 @@ ClockTime Clock(const std::string& text)
 TEST(Caption, TellsMinesLeftAndSecondsInCzech)
 {
     ASSERT_TRUE(CreateMap(5, 1, 0));
-    for (int i = 0; i < 3; ++i)
-        g_m[i].mark = 1;
-    g_m[1].open = 1;
-    g_m[3].mark = 2;
+    const Cell cells[5] = {
+        {0, 0, 1}, {0, 1, 1}, {0, 0, 1}, {0, 0, 2}, {0, 0, 0}}; // value, open, mark
+    std::copy(cells, cells + 5, g_m);
     g_pm = INT32_MIN;
     const ClockTime start = Clock("1900-01-01 00:00:00.000");
     const ClockTime now = Clock("2000-01-01 00:00:00.000");
