@@ -37,7 +37,7 @@ runner_ends() {  # within $1 tenths of a second
     return 1
 }
 # Ends only what this script started: the game, then the runner that waits for
-# it (which lets the display and the Wine server go once nothing else uses them).
+# it (which then ends the display and the Wine server it started).
 finish() {
     if [ -z "$pid" ] && [ -n "$runner" ]; then pid=$(ours); fi  # started late
     if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi

@@ -13,11 +13,9 @@ mkdir -p build  # for the log, before anything else has made the folder (a fresh
     >build/bench-build.log 2>&1 || { tail -n 30 build/bench-build.log; exit 1; }
 bin=build/windows/bench
 run=cmake/wine-run.sh
+. scripts/debian.sh
 
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(wine --version 2>/dev/null), Xvfb"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $("$kalv_wine64" --version 2>/dev/null), Xvfb"
 KALV_SCREEN=3840x2160 $run --prefix build/windows/wineprefix-bench "$bin/bench_paint.exe" "${RUNS:-60}" 2>/dev/null
 $run --prefix build/windows/wineprefix-bench "$bin/bench_startup.exe" 7 2>/dev/null
 bench/idle.sh build/windows/Kalv.exe 10
-for p in build/windows/wineprefix-bench build/windows/wineprefix-bench-3840x2160; do
-    if [ -d "$p" ]; then $run --prefix "$p" --shutdown; fi
-done
