@@ -31,7 +31,9 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
-if [ "${KALV_EMULATE_32BIT:-1}" != 0 ] && [ -x "$kalv_wine32" ] && [ "$(scripts/i386.sh mode build)" = none ]; then
+if [ "${KALV_EMULATE_32BIT:-1}" = 0 ]; then
+    echo "== KALV_EMULATE_32BIT=0: 32-bit x86 programs are not emulated in this run"
+elif [ -x "$kalv_wine32" ] && [ "$(scripts/i386.sh mode build)" = none ]; then
     if why=$(scripts/i386.sh emulate build 2>&1); then
         emulating=1
         echo "== this kernel runs no 32-bit x86 programs: qemu-i386-static runs them, registered with its binfmt_misc as root until this run ends"
