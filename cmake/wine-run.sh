@@ -66,15 +66,18 @@ if [ -n "${KALV_FAKETIME:-}" ]; then
     clock=(LD_PRELOAD="$kalv_faketime_lib" FAKETIME="${KALV_FAKETIME/T/ }" FAKETIME_DONT_FAKE_MONOTONIC=1)
 fi
 
+[ $mode = stop ] && [ ! -d "$prefix" ] && exit 0 # nothing was started
 mkdir -p "$prefix" || die "cannot create $prefix"
 prefix=$(cd "$prefix" && pwd)
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko install dialogs
 export WINEARCH=win64
-# Under qemu-i386 (a kernel that runs no 32-bit code), the 32-bit Wine finds
-# the address where Windows keeps its shared user data taken unless the
-# emulator's address space ends at 3 GiB. Nothing else reads this.
+# Under qemu-i386 (a kernel that runs no 32-bit code), the emulator's address
+# space ends 16 MiB above Windows' 2 GiB, where qemu puts its own mappings.
+# Otherwise they take the address of Windows' shared user data (0x7ffe0000),
+# and Wine, reserving the space above it page by page, takes most of a minute
+# to start, then fails. Nothing else reads this.
 export QEMU_RESERVED_VA=0x81000000
 # The locale is set only in Wine's environment: this shell need not have it.
 wenv() { env LC_ALL="${KALV_LOCALE:-cs_CZ.UTF-8}" "$@"; }

@@ -40,7 +40,8 @@ const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x102030, 0x008000, 
 TEST(Minefield, LaysMinesBeyondWhatRandReaches)
 {
     ASSERT_TRUE(CreateMap(400, 300, 30000));
-    EXPECT_GT(std::count_if(g_m + 32768, g_m + 120000, [](Cell c) { return c.value < 0; }), 15000);
+    const auto mine = [](const Cell& c) { return c.value == -1; };
+    EXPECT_GT(std::count_if(g_m + 32768, g_m + 120000, mine), 15000);
     FreeMap();
 }
 
@@ -52,12 +53,12 @@ std::wstring s_boxes;
 
 bool s_no = false; // whether to answer No where a box has it
 
-// A Unicode window of the game's procedure, over a black background that
-// shows wherever the default handling erases the board; on it a board of 31 x 17 cells
-// with 100 mines and its drawing objects, its own DC g_hClientDC showing its
-// pixels; a clock whose seconds cannot change, started in the far future, and
-// the caption's seconds for it, the earliest it shows; and nothing left from a
-// test before: no quit asked, no box seen.
+// A Unicode window of the game's procedure, with no caption yet, over a black
+// background that shows wherever the default handling erases the board; on it
+// a board of 31 x 17 cells with 100 mines and its drawing objects, its own DC
+// g_hClientDC showing its pixels; a clock whose seconds cannot change, started
+// in the far future, and the caption's seconds for it, the earliest it shows;
+// and nothing left from a test before: no quit asked, no box seen.
 struct Game : ::testing::Test {
     void SetUp() override
     {
@@ -240,7 +241,6 @@ TEST_F(Game, WindowMenuMinimisesAndRestores)
 // seconds have not changed.
 TEST_F(Game, PaintShowsTheBoardAndWritesTheCaption)
 {
-    SetWindowTextW(g_hWnd, L"");
     RedrawWindow(g_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     EXPECT_EQ(GetPixel(g_hClientDC, 10, 0), kWhite) << "a covered cell's light top edge";
     EXPECT_EQ(Text(g_hWnd), L"Hledání min [zbývá najít 100 min, čas -2147483648]");
@@ -373,8 +373,9 @@ TEST(WinMain, WithoutItsFileEndsWith1)
 // shipped Kalv.ini, minimised, as a shortcut can ask: it still shows its
 // window, of its own class, with the game's style, as it is (neither hidden
 // nor minimised), and once closed ends with exit code 0. Should the test be
-// killed half-way, the end of its Wine server ends the game too. Each wait is
-// on the process: a deadline of seconds, or less once the game shows or ends.
+// killed half-way, the end of the Wine server it runs under ends the game
+// too. Each wait is on the process: a deadline of seconds, or less once the
+// game shows or ends.
 TEST(Kalv, ShowsItsWindowHoweverItIsStarted)
 {
     CopyFileA(KALV_INI, "Kalv.ini", FALSE);
