@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 root=$PWD
 . scripts/debian.sh
 
-bash scripts/setup.sh
+bash scripts/setup.sh game
 mkdir -p build
 echo "play: building Kalv.exe (log: build/play.log)"
 if ! { cmake --preset windows && cmake --build --preset windows --target Kalv; } >build/play.log 2>&1; then

@@ -7,7 +7,7 @@
 #   - an idle game's CPU time over wall time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh game
 mkdir -p build  # for the log, before anything else has made the folder (a fresh clone)
 { cmake --preset windows && cmake --build --preset windows --target bench_paint bench_startup Kalv; } \
     >build/bench-build.log 2>&1 || { tail -n 30 build/bench-build.log; exit 1; }

@@ -7,18 +7,24 @@
 # fuzz preset, whose libFuzzer runtime comes with libclang-rt-14-dev (clang 14
 # is Debian 12's) in CMakePresets.json.
 
-# Everything the native, fuzz and 64-bit builds and their tests need; all of
-# it amd64 packages.
-kalv_required_packages=(
-    cmake make g++                 # native build
-    g++-mingw-w64-x86-64           # cross compilers and windres:
-    g++-mingw-w64-i686             #   64-bit and 32-bit Windows
-    wine wine64 xvfb xauth         # running and testing the Windows programs
+# What building the 64-bit Kalv.exe and running it under Wine need: the game
+# (play.sh) and the benchmarks. amd64 packages only.
+kalv_game_packages=(
+    cmake make                     # the build
+    g++-mingw-w64-x86-64           # cross compiler and windres for 64-bit Windows
+    googletest                     # test framework, built from source (the preset configures the tests)
+    wine wine64 xvfb xauth         # running the Windows programs
     fonts-wine                     # Wine's own fonts: the caption buttons' symbols
-    fonts-ipafont-gothic           # a Japanese font: the tests' Japanese system has one
-    googletest                     # test framework, built from source
-    clang libclang-rt-14-dev       # fuzzing
     xdotool imagemagick            # play.sh's screenshot without a display
+)
+
+# What the tests need besides: the native, fuzz and 32-bit builds and the rest.
+# amd64 packages only.
+kalv_test_packages=(
+    g++                            # native build
+    g++-mingw-w64-i686             # cross compiler and windres for 32-bit Windows
+    fonts-ipafont-gothic           # a Japanese font: the tests' Japanese system has one
+    clang libclang-rt-14-dev       # fuzzing
     libfaketime                    # a wall clock that stands still or runs fast, by hand
     zip unzip                      # release packages, and checking them
 )
