@@ -4,10 +4,10 @@
 // off-screen surface; a repaint, which writes only the cells whose look
 // changed, always equal to painting every cell with GDI. The shell: the main
 // loop with other windows on its thread; the window procedure through a paint,
-// a right click, a close and a win; WinMain through start-up and a lost first
-// game. Message boxes are read and answered from inside their own loops, by
-// timers. Each test sets up all it reads, so that any order passes, in one
-// process or one test a process. And end to end, the real Kalv.exe.
+// a right click and a win; WinMain through start-up and a lost first game.
+// Message boxes are read and answered from inside their own loops, by timers.
+// Each test sets up all it reads, so that any order passes, in one process or
+// one test a process. And end to end, the real Kalv.exe.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -225,15 +225,6 @@ TEST_F(Game, MainLoopSleepsUntilInputOrTheNextSecond)
     GetThreadTimes(GetCurrentThread(), &time[0], &time[1], &time[2], &time[3]);
     EXPECT_LT(times[2].QuadPart + times[3].QuadPart - before, 5000000u) << "of 25000000 idle";
     EXPECT_GE(s_captions.size(), 2u) << "the caption did not tick: " << Text(g_hWnd);
-}
-
-// The window procedure leaves the window menu's commands to the default one.
-TEST_F(Game, WindowMenuMinimisesAndRestores)
-{
-    SendMessageW(g_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(IsIconic(g_hWnd));
-    SendMessageW(g_hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_FALSE(IsIconic(g_hWnd));
 }
 
 // A paint puts the board on screen, and the default handling after it leaves
