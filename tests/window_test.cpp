@@ -125,9 +125,16 @@ TEST_F(Game, EveryCellLook)
         SetTextColor(g_hDC, ink);
         RECT middle = {x * 20, 40, x * 20 + 20, 60};
         if (shows == '*') {
-            EXPECT_EQ(GetPixel(g_hDC, x * 20 + 10, 10), kColors[3]) << "the disc's middle";
-            EXPECT_EQ(GetPixel(g_hDC, x * 20 + 10, 3), kColors[2]) << "the top of its outline";
-            EXPECT_EQ(GetPixel(g_hDC, x * 20 + 4, 4), kColors[0]) << "a corner beside it";
+            // {x, y, colour}: the middle; the outline at the top, and at both
+            // ends of the middle row, in the first and last columns of the
+            // ellipse inscribed in (3, 3) to (17, 17), right and bottom left
+            // out; the fill one pixel beyond each end, and in a corner beside.
+            const std::tuple<int, int, COLORREF> disc[] = {
+                {10, 10, kColors[3]}, {10, 3, kColors[2]}, {3, 10, kColors[2]},
+                {16, 10, kColors[2]}, {2, 10, kColors[0]}, {17, 10, kColors[0]},
+                {4, 4, kColors[0]}};
+            for (const auto& [px, py, colour] : disc)
+                EXPECT_EQ(GetPixel(g_hDC, x * 20 + px, py), colour) << "at " << px << "," << py;
             continue;
         }
         if (shows)
@@ -382,8 +389,7 @@ TEST(Kalv, ShowsItsWindowHoweverItIsStarted)
     int waits = 0;
     while (!GetWindowTextLengthW(game = FindWindowW(L"Class Kalv", NULL)) && ++waits < 1500)
         Sleep(10);
-    EXPECT_EQ(GetWindowLongW(game, GWL_STYLE) & ~WS_CLIPSIBLINGS,
-              (LONG)(kWindowStyle | WS_VISIBLE));
+    EXPECT_EQ(GetWindowLongW(game, GWL_STYLE) & ~WS_CLIPSIBLINGS, (LONG)(0x00CA0000 | WS_VISIBLE));
     PostMessageW(game, WM_CLOSE, 0, 0);
     DWORD code = 99;
     WaitForSingleObject(pi.hProcess, 15000);
