@@ -303,9 +303,11 @@ TEST_F(Game, WinThenYesDealsANewBoard)
 SYSTEMTIME s_clock_at_warning; // the game's clock while the first box was open
 
 // A timer of the thread through WinMain's first game: answers each box. While
-// none is open and the game's window shows, checks the window's background,
-// the first picture it shows, its size and place, and clicks cell 41 of its
-// 8-wide board.
+// none is open and the game's window shows, checks the window's class (its
+// style, with no CS_DBLCLKS, so that a fast second click is a plain click;
+// the icon of resource 101, here the test's own copy of Kalv's resources; the
+// arrow cursor; the background) and that it has no menu, the first picture it
+// shows, its size and place, and clicks cell 41 of its 8-wide board.
 // The click is taken before the next tick, and opens a box.
 void CALLBACK PlayTheFirstGame(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -314,7 +316,11 @@ void CALLBACK PlayTheFirstGame(HWND, UINT, UINT_PTR, DWORD)
     AnswerBox(NULL, 0, 0, 0);
     if (FindWindowW(L"#32770", NULL) || !g_hWnd || !IsWindowVisible(g_hWnd))
         return; // a box answered, and still there until its loop ends; or no window yet
+    EXPECT_EQ(GetClassLongPtrW(g_hWnd, GCL_STYLE), 0x23u) << "CS_HREDRAW | CS_VREDRAW | CS_OWNDC";
+    EXPECT_EQ((HICON)GetClassLongPtrW(g_hWnd, GCLP_HICON), LoadIconA(GetModuleHandleA(0), "#101"));
+    EXPECT_EQ(GetClassLongPtrW(g_hWnd, GCLP_HCURSOR), (LONG_PTR)LoadCursorA(NULL, IDC_ARROW));
     EXPECT_EQ(GetClassLongPtrW(g_hWnd, GCLP_HBRBACKGROUND), (LONG_PTR)GetStockObject(LTGRAY_BRUSH));
+    EXPECT_EQ(GetMenu(g_hWnd), nullptr);
     // The first picture: the whole board.
     EXPECT_EQ(GetPixel(g_hClientDC, 10, 0), kWhite) << "the first cell's light top edge";
     EXPECT_EQ(GetPixel(g_hClientDC, 150, 119), 0u) << "the last cell's black bottom edge";
