@@ -99,10 +99,12 @@ TEST(Minefield, PlaysByTheRules)
     FreeMap(); // again, with no board: what a freed board left must be null
 }
 
+// The good file. Its minecolor has a highest byte (a palette entry's), which
+// is read and handed on as written.
 // clang-format off
 const char* const kEntries[15][2] = {
     {"width", "30"}, {"height", "16"}, {"mines count", "99"}, {"backcolor", "C0C0C0"}, {"backcolor2", "808080"},
-    {"rastercolor", "0"}, {"minecolor", "0000FF"}, {"pmocolor1", "FF0000"}, {"pmocolor2", "008000"},
+    {"rastercolor", "0"}, {"minecolor", "01000003"}, {"pmocolor1", "FF0000"}, {"pmocolor2", "008000"},
     {"pmocolor3", "0000FF"}, {"pmocolor4", "800000"}, {"pmocolor5", "000080"}, {"pmocolor6", "808000"},
     {"pmocolor7", "000000"}, {"pmocolor8", "808080"}};
 // clang-format on

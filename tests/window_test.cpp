@@ -30,10 +30,12 @@ namespace {
 
 const COLORREF kWhite = 0xFFFFFF;
 
-// Distinct from each other and from black, white, pure red (0x0000FF, the
-// flag's) and pure blue (0xFF0000, the question mark's).
-const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x102030, 0x008000, 0x800080,
-                              0x008080, 0x804000, 0x004080, 0x808000, 0x400040, 0x206020};
+// As painted, distinct from each other and from black, white, pure red
+// (0x0000FF, the flag's) and pure blue (0xFF0000, the question mark's). The
+// minecolor's highest byte, 01, makes it entry 3 of the default palette, which
+// Windows paints as (128, 128, 0), 0x008080: the value reaches GDI as read.
+const COLORREF kColors[12] = {0xC8C8C8, 0xA09090, 0x406080, 0x01000003, 0x008000, 0x800080,
+                              0x600060, 0x804000, 0x004080, 0x808000,   0x400040, 0x206020};
 
 // The Windows C runtime's rand reaches only 32767; mines still fall beyond the
 // 32768th cell.
@@ -102,7 +104,8 @@ std::wstring Text(HWND window)
 // a character in its colour, the mine's disc ('*') or nothing. A covered cell
 // is raised (light top and left edges, black bottom and right) on backcolor2;
 // an open one is outlined in rastercolor on backcolor. The mine's disc is 14
-// pixels across in the middle, in minecolor, outlined in rastercolor.
+// pixels across in the middle, in minecolor as painted, outlined in
+// rastercolor.
 TEST_F(Game, EveryCellLook)
 {
     // clang-format off
@@ -130,7 +133,7 @@ TEST_F(Game, EveryCellLook)
             // ellipse inscribed in (3, 3) to (17, 17), right and bottom left
             // out; the fill one pixel beyond each end, and in a corner beside.
             const std::tuple<int, int, COLORREF> disc[] = {
-                {10, 10, kColors[3]}, {10, 3, kColors[2]}, {3, 10, kColors[2]},
+                {10, 10, 0x008080},   {10, 3, kColors[2]}, {3, 10, kColors[2]},
                 {16, 10, kColors[2]}, {2, 10, kColors[0]}, {17, 10, kColors[0]},
                 {4, 4, kColors[0]}};
             for (const auto& [px, py, colour] : disc)
