@@ -53,20 +53,23 @@ TEST(Minefield, LaysMinesBeyondWhatRandReaches)
 // picture it puts on screen shows open.
 std::wstring s_boxes;
 
-bool s_no = false; // whether to answer No where a box has it
+// How a box is answered: one that asks (Yes or No), and one with only OK (OK,
+// or IDCANCEL, which Esc and the close button send).
+std::pair<WORD, WORD> s_answers = {IDYES, IDOK};
 
 // A Unicode window of the game's procedure, with no caption yet, over a black
 // background that shows wherever the default handling erases the board; on it
 // a board of 31 x 17 cells with 100 mines and its drawing objects, its own DC
 // g_hClientDC showing its pixels; a clock whose seconds cannot change, started
 // in the far future, and the caption's seconds for it, the earliest it shows;
-// and nothing left from a test before: no quit asked, no box seen.
+// and nothing left from a test before: no quit asked, no box seen. A question
+// is answered Yes; the end of a game's box is closed as Esc closes it.
 struct Game : ::testing::Test {
     void SetUp() override
     {
         g_quit = false;
         s_boxes.clear();
-        s_no = false;
+        s_answers = {IDYES, IDCANCEL};
         WNDCLASSW wc = {};
         wc.lpfnWndProc = MainWndProc;
         wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH); // not the board's
@@ -257,8 +260,7 @@ TEST_F(Game, RightClickFlagsTheCellAndCountsIt)
 }
 
 // A timer, which fires inside a box's own loop too: notes the thread's open
-// box, if any, and answers it with the button Enter presses (OK, or Yes), or
-// with No where it has one and s_no is set.
+// box, if any, and answers it as s_answers says.
 void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
 {
     const HWND box = FindWindowW(L"#32770", NULL);
@@ -278,14 +280,14 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
         if (shown == (LRESULT)LoadIconA(NULL, MAKEINTRESOURCEA(32513 + i)))
             s_boxes += names[i];
     s_boxes += GetPixel(g_hDC, 1, 1) == g_colors[0] ? L"|open\n" : L"|\n";
-    const WORD enter = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
-    SendMessageW(box, WM_COMMAND, s_no && GetDlgItem(box, IDNO) ? IDNO : enter, 0);
+    SendMessageW(box, WM_COMMAND, GetDlgItem(box, IDNO) ? s_answers.first : s_answers.second, 0);
 }
 
-// A win opens the board, then tells the seconds the caption shows, not a fresh
-// reading of the clock (which would be far from them), with their noun; then the question, where
-// Yes deals a new board of the same size, covered, with the same mines, starts the clock again and
-// shows it in the caption at once.
+// A win opens the board, then tells the seconds the caption shows, not a
+// fresh reading of the clock (which would be far from them), with their noun;
+// its box closed with Esc, then the question, where Yes deals a new board of
+// the same size, covered, with the same mines, starts the clock again and shows
+// it in the caption at once.
 TEST_F(Game, WinThenYesDealsANewBoard)
 {
     FreeMap();
@@ -358,7 +360,7 @@ TEST(WinMain, PlaysTheFirstGameFromStartUpToNo)
     srand(1); // the generator's first state, whatever ran before
     g_quit = false;
     s_boxes.clear();
-    s_no = true;
+    s_answers = {IDNO, IDOK};
     const UINT_PTR timer = SetTimer(NULL, 0, 10, PlayTheFirstGame);
     EXPECT_EQ(WinMain(GetModuleHandleA(NULL), NULL, NULL, SW_SHOW), 0);
     KillTimer(NULL, timer);
