@@ -350,7 +350,8 @@ void CALLBACK PlayTheFirstGame(HWND, UINT, UINT_PTR, DWORD)
 // screen, and the clock started before the start-up messages, which the first
 // game counts. The first board is laid by the C runtime's generator from its
 // first state, never seeded: its first draw, (214013 + 2531011) >> 16 = 41, is
-// a mine. No after the loss ends WinMain with 0.
+// a mine. No after the loss ends WinMain with 0. Kalv.ini, deleted in the
+// first box, is never written again.
 TEST(WinMain, PlaysTheFirstGameFromStartUpToNo)
 {
     std::ifstream shipped(KALV_INI);
@@ -371,6 +372,7 @@ TEST(WinMain, PlaysTheFirstGameFromStartUpToNo)
         << s_boxes;
     EXPECT_EQ(memcmp(&s_clock_at_warning, &g_start_time, sizeof g_start_time), 0)
         << "the game's clock is not one started before the warning";
+    EXPECT_EQ(GetFileAttributesA("Kalv.ini"), INVALID_FILE_ATTRIBUTES) << "Kalv.ini was written";
 }
 
 // Without its Kalv.ini, WinMain ends with 1 once its message is answered.
