@@ -4,7 +4,8 @@
 // off-screen surface; a repaint, which writes only the cells whose look
 // changed, always equal to painting every cell with GDI. The shell: the main
 // loop with other windows on its thread; the window procedure through a paint,
-// a right click and a win; WinMain through start-up and a lost first game.
+// a right click and a win; WinMain, with Kalv's resources linked in, through
+// start-up (its settings file, its window and class) and a lost first game.
 // Message boxes are read and answered from inside their own loops, by timers.
 // Each test sets up all it reads, so that any order passes, in one process or
 // one test a process. And end to end, the real Kalv.exe.
