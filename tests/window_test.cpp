@@ -132,14 +132,14 @@ TEST_F(Game, EveryCellLook)
         SetTextColor(g_hDC, ink);
         RECT middle = {x * 20, 40, x * 20 + 20, 60};
         if (shows == '*') {
-            // {x, y, colour}: the middle; the outline at the top, and at both
-            // ends of the middle row, in the first and last columns of the
-            // ellipse inscribed in (3, 3) to (17, 17), right and bottom left
-            // out; the fill one pixel beyond each end, and in a corner beside.
+            // {x, y, colour}: the middle; the outline in the first and last
+            // rows and columns of the ellipse inscribed in (3, 3) to (17, 17),
+            // right and bottom left out; the fill one pixel beyond its left and
+            // right ends, and in a corner beside it.
             const std::tuple<int, int, COLORREF> disc[] = {
-                {10, 10, 0x008080},   {10, 3, kColors[2]}, {3, 10, kColors[2]},
-                {16, 10, kColors[2]}, {2, 10, kColors[0]}, {17, 10, kColors[0]},
-                {4, 4, kColors[0]}};
+                {10, 10, 0x008080},   {10, 3, kColors[2]},  {10, 16, kColors[2]},
+                {3, 10, kColors[2]},  {16, 10, kColors[2]}, {2, 10, kColors[0]},
+                {17, 10, kColors[0]}, {4, 4, kColors[0]}};
             for (const auto& [px, py, colour] : disc)
                 EXPECT_EQ(GetPixel(g_hDC, x * 20 + px, py), colour) << "at " << px << "," << py;
             continue;
