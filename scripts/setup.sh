@@ -61,8 +61,9 @@ if [ "${1:-tests}" = tests ]; then
             optional+=("$kalv_emulator_package")
         fi
         installed "$kalv_wine32_package" || optional+=("$kalv_wine32_package")
+        # Installed since (by hand, say): nothing left to remember.
+        [ ${#optional[@]} -eq 0 ] && rm -f "$memory"
     fi
-    [ ${#optional[@]} -eq 0 ] && rm -f "$memory"
 fi
 [ ${#missing[@]} -eq 0 ] && [ ${#optional[@]} -eq 0 ] && exit 0
 
