@@ -175,11 +175,13 @@ if [ -z "$reason" ]; then
         reason=$(unmet "$p")
         [ -n "$reason" ] && break
         for d in $(apt-cache depends --important "$p" 2>/dev/null | sed -n 's/^ *\(Pre\)\{0,1\}Depends: //p'); do
-            reason=$(unmet "$d")
-            [ -n "$reason" ] && break 2
+            line=$(unmet "$d")
+            if [ -n "$line" ]; then
+                reason="$p needs $line"
+                break 2
+            fi
         done
     done
-    [ -n "$reason" ] && [ "${reason%% *}" != "$p" ] && reason="$p needs $reason"
     reason=${reason:-$(grep -m1 ':i386 : ' <<<"$unmet_lines" | tr -s ' ' | sed 's/^ //')}
     reason=${reason:-${removed:+its plan removes $removed}}
     reason=${reason:-$(grep -m1 '^E:' <<<"$all")}
